@@ -1,0 +1,61 @@
+// The application's main window: window class, creation, status bar, layout and the message pump.
+#pragma once
+
+#include "DornWnd.h"
+
+namespace Dorn32 {
+namespace Windows {
+
+// The twelve arguments of CreateWindowExA, in the call's order.
+struct DornCreateParams
+{
+    DWORD dwExStyle;
+    LPCSTR lpClassName;
+    LPCSTR lpWindowName;
+    DWORD dwStyle;
+    int X;
+    int Y;
+    int nWidth;
+    int nHeight;
+    HWND hWndParent;
+    HMENU hMenu;
+    HINSTANCE hInstance;
+    LPVOID lpParam;
+};
+
+class DornApp : public DornWnd
+{
+public:
+    DornApp();
+
+    virtual LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+
+    ATOM RegisterWindowClass();
+    BOOL CreateMainWindow();
+    HWND CreateStatusBar(DWORD style);
+    HWND SetClientWindow(HWND client);
+    void RecalcLayout(int width, int height);
+    LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    int Run();
+
+    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // Simple settings a derived class fills in its constructor; zero or null means "not given".
+    const char* m_title;
+    const char* m_iconName;
+    const char* m_menuName;
+    DWORD m_style;
+    DWORD m_exStyle;
+    int m_width;
+    int m_height;
+
+    WNDCLASSEXA m_wndClass;
+    DornCreateParams m_create;
+    HACCEL m_hAccel;
+    HWND m_hToolBar;
+    HWND m_hStatusBar;
+    HWND m_hClient;
+};
+
+}  // namespace Windows
+}  // namespace Dorn32

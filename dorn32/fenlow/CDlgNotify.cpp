@@ -1,0 +1,157 @@
+#include "CDlgNotify.h"
+
+#include "DornControls.h"
+#include "resource.h"
+
+using namespace Dorn32::Windows;
+
+HFONT g_popupFont = nullptr;
+
+namespace {
+
+const COLORREF kGrey = RGB(128, 128, 128);
+const COLORREF kWhite = RGB(255, 255, 255);
+const BYTE kPopupAlpha = 158;
+
+typedef BOOL(WINAPI* SetLayeredWindowAttributesProc)(HWND, COLORREF, BYTE, DWORD);
+SetLayeredWindowAttributesProc g_setLayeredWindowAttributes = nullptr;
+bool g_layeredLookupDone = false;
+
+}  // namespace
+
+bool SetWindowAlpha(HWND window, BYTE alpha)
+{
+    // Looked up once, at run time: the popup stays opaque on a system without it.
+    if (!g_layeredLookupDone) {
+        HMODULE user32 = LoadLibraryA("user32");
+        if (user32) {
+            g_setLayeredWindowAttributes = reinterpret_cast<SetLayeredWindowAttributesProc>(
+                reinterpret_cast<void*>(GetProcAddress(user32, "SetLayeredWindowAttributes")));
+        }
+        g_layeredLookupDone = true;
+    }
+    if (!g_setLayeredWindowAttributes)
+        return false;
+    SetLastError(0);
+    SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    if (GetLastError() != 0)
+        return false;
+    return g_setLayeredWindowAttributes(window, RGB(255, 255, 255), alpha, LWA_ALPHA) != FALSE;
+}
+
+CDlgNotify::CDlgNotify(int& countdown)
+    : DornDialog(IDD_NOTIFY),
+      m_background(nullptr),
+      m_brushDesc{BS_SOLID, kGrey, 0},
+      m_x(0),
+      m_y(0),
+      m_width(0),
+      m_height(0),
+      m_dialogRect(),
+      m_countdown(countdown)
+{
+}
+
+void CDlgNotify::InitControls()
+{
+    Dorn32::Windows::AttachDlgItem(m_hWnd, IDC_NOTIFY_TEXT, m_text);
+    Dorn32::Windows::AttachDlgItem(m_hWnd, IDC_NOTIFY_GLYPH1, m_glyph1);
+    Dorn32::Windows::AttachDlgItem(m_hWnd, IDC_NOTIFY_GLYPH2, m_glyph2);
+}
+
+void CDlgNotify::OnInitDialog(HWND hwnd)
+{
+    HDC dc = ::GetDC(hwnd);
+    int pixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(hwnd, dc);
+    g_popupFont = CreateFontA(-MulDiv(16, pixelsPerInch, 72), 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_STROKE_PRECIS, ANTIALIASED_QUALITY, FF_MODERN | VARIABLE_PITCH,
+                              nullptr);
+    m_text.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(g_popupFont), TRUE);
+    // Template 107 has no glyph controls; these go to null handles and do nothing.
+    m_glyph1.SendMessage(LCM_SETGLYPH, 0, 0xE10E);
+    m_glyph2.SendMessage(LCM_SETGLYPH, 0, 0xE122);
+    GetWindowRect(hwnd, &m_dialogRect);
+    Hide();
+}
+
+HBRUSH CDlgNotify::RenewBackground()
+{
+    // One brush at a time: the previous one is no longer selected anywhere once asked again.
+    if (m_background)
+        DeleteObject(m_background);
+    m_background = CreateBrushIndirect(&m_brushDesc);
+    return m_background;
+}
+
+INT_PTR CDlgNotify::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+        case WM_NCHITTEST:
+            // Clicks fall through to whatever lies beneath.
+            return HTTRANSPARENT;
+        case WM_INITDIALOG:
+            OnInitDialog(hwnd);
+            return FALSE;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDOK:
+                    ::SendMessageA(GetWindow(hwnd, GW_OWNER), WM_COMMAND, IDM_NOTIFY_OK, 0);
+                    Hide();
+                    break;
+                case IDCANCEL:
+                    Hide();
+                    break;
+            }
+            return 0;
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORSTATIC: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, kWhite);
+            SetBkMode(dc, OPAQUE);
+            SetBkColor(dc, kGrey);
+            return reinterpret_cast<INT_PTR>(RenewBackground());
+        }
+        case WM_CTLCOLORDLG: {
+            HBRUSH brush = RenewBackground();
+            m_glyph2.SendMessage(LCM_SETCOLOR, kGrey, kWhite);
+            m_glyph1.SendMessage(LCM_SETCOLOR, kGrey, kWhite);
+            return reinterpret_cast<INT_PTR>(brush);
+        }
+        default:
+            return DefaultProc(hwnd, msg, wParam, lParam);
+    }
+}
+
+void CDlgNotify::Show(const char* text)
+{
+    m_countdown = 1;
+    m_text.SetWindowText(text);
+    Place();
+    ShowWindow(SW_SHOWNORMAL);
+}
+
+void CDlgNotify::Place()
+{
+    int width = m_dialogRect.right - m_dialogRect.left;
+    int height = m_dialogRect.bottom - m_dialogRect.top;
+    RECT workArea;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    SetWindowAlpha(m_hWnd, kPopupAlpha);
+    // Only the right and bottom edges count: a taskbar at the left or top does not move the popup.
+    m_x = (workArea.right - width) / 2;
+    m_y = workArea.bottom * 75 / 100;
+    m_width = width;
+    m_height = height;
+    MoveWindow(m_hWnd, m_x, m_y, m_width, m_height, TRUE);
+    SetWindowPos(m_hWnd, HWND_TOPMOST, m_x, m_y, m_width, m_height, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void CDlgNotify::Hide()
+{
+    // Shrunk to nothing at the origin first, so no stale frame of it can flash at the old place.
+    MoveWindow(m_hWnd, 0, 0, 0, 0, TRUE);
+    ShowWindow(SW_HIDE);
+}

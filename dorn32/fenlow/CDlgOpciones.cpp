@@ -1,0 +1,74 @@
+#include "CDlgOpciones.h"
+
+#include "CFenlowApp.h"
+#include "resource.h"
+
+using namespace Dorn32::Windows;
+
+namespace {
+
+struct Box
+{
+    int id;
+    DornWnd CDlgOpciones::*control;
+    BYTE CSettings::*flag;
+};
+
+const Box kBoxes[] = {
+    {IDC_HIDE_TRAY, &CDlgOpciones::m_hideTray, &CSettings::Tray},
+    {IDC_ICON_CAPS, &CDlgOpciones::m_iconCaps, &CSettings::CapLock},
+    {IDC_ICON_SCROLL, &CDlgOpciones::m_iconScroll, &CSettings::ScrLock},
+    {IDC_ICON_NUM, &CDlgOpciones::m_iconNum, &CSettings::NumLock},
+    {IDC_MSG_CAPS, &CDlgOpciones::m_msgCaps, &CSettings::CapLockMsg},
+    {IDC_MSG_SCROLL, &CDlgOpciones::m_msgScroll, &CSettings::ScrLockMsg},
+    {IDC_MSG_NUM, &CDlgOpciones::m_msgNum, &CSettings::NumLockMsg},
+};
+
+}  // namespace
+
+void SettingsToChecks()
+{
+    for (const Box& box : kBoxes)
+        (g_app.m_dlgOpciones.*box.control).SendMessage(BM_SETCHECK, g_app.m_settings.*box.flag, 0);
+}
+
+void ChecksToSettings()
+{
+    for (const Box& box : kBoxes)
+        g_app.m_settings.*box.flag = g_app.m_dlgOpciones.IsDlgButtonChecked(box.id) ? 1 : 0;
+}
+
+CDlgOpciones::CDlgOpciones() : DornDialog(IDD_OPCIONES) {}
+
+void CDlgOpciones::InitControls()
+{
+    for (const Box& box : kBoxes)
+        Dorn32::Windows::AttachDlgItem(m_hWnd, box.id, this->*box.control);
+}
+
+INT_PTR CDlgOpciones::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+        case WM_INITDIALOG:
+            SettingsToChecks();
+            return TRUE;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDOK:
+                    ChecksToSettings();
+                    g_app.m_settings.Save();
+                    g_app.LayoutTrayIcons();
+                    // After the layout, so freshly added icons show the current state at once.
+                    g_app.RefreshLockStates();
+                    g_app.ShowWindow(SW_HIDE);
+                    break;
+                case IDCANCEL:
+                    SettingsToChecks();
+                    g_app.ShowWindow(SW_HIDE);
+                    break;
+            }
+            return 0;
+        default:
+            return DefaultProc(hwnd, msg, wParam, lParam);
+    }
+}

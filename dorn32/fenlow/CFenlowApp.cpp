@@ -1,0 +1,271 @@
+#include "CFenlowApp.h"
+
+#include "Dorn32.h"
+#include "ProductInfo.h"
+#include "resource.h"
+
+using namespace Dorn32::Windows;
+
+namespace {
+
+// What the lock monitor saw last; the first refresh of the process only records, never announces.
+BYTE g_prevCapLock;
+BYTE g_prevNumLock;
+BYTE g_prevScrLock;
+BYTE g_lockMonitorReady;
+
+struct LockKey
+{
+    int vk;
+    DornTrayIcon CFenlowApp::*tray;
+    HICON CFenlowApp::*iconOn;
+    HICON CFenlowApp::*iconOff;
+    const char* tipOn;
+    const char* tipOff;
+    int pane;
+    const char* paneOn;
+    const char* popupOn;
+    const char* popupOff;
+    BYTE CSettings::*notify;
+    BYTE* previous;
+};
+
+// Refreshed in this order: the last announcement of one refresh is the one left on screen.
+const LockKey kLockKeys[] = {
+    {VK_CAPITAL, &CFenlowApp::m_trayCaps, &CFenlowApp::m_iconCapsOn, &CFenlowApp::m_iconCapsOff, "Capital: ON",
+     "Capital: OFF", 1, "CAP", "Caps. Lock: ON", "Caps. Lock: OFF", &CSettings::CapLockMsg, &g_prevCapLock},
+    {VK_SCROLL, &CFenlowApp::m_trayScroll, &CFenlowApp::m_iconScrollOn, &CFenlowApp::m_iconScrollOff, "Scroll: ON",
+     "Scroll: OFF", 2, "SCR", "Scr. Lock: ON", "Scr. Lock: OFF", &CSettings::ScrLockMsg, &g_prevScrLock},
+    {VK_NUMLOCK, &CFenlowApp::m_trayNum, &CFenlowApp::m_iconNumOn, &CFenlowApp::m_iconNumOff, "Nunlock: ON",
+     "Nunlock: OFF", 3, "NUM", "Num. Lock: ON", "Num. Lock: OFF", &CSettings::NumLockMsg, &g_prevNumLock},
+};
+
+const char kPaneOff[] = "   ";
+
+}  // namespace
+
+CFenlowApp::CFenlowApp()
+    : m_popupCountdown(0),
+      m_dlgNotify(m_popupCountdown),
+      m_iconPlain(nullptr),
+      m_trayMenu(nullptr),
+      m_taskbarCreatedMsg(0),
+      m_hook(nullptr),
+      m_iconNumOff(nullptr),
+      m_iconNumOn(nullptr),
+      m_iconCapsOff(nullptr),
+      m_iconCapsOn(nullptr),
+      m_iconScrollOff(nullptr),
+      m_iconScrollOn(nullptr),
+      m_trackingMenu(false),
+      m_staleTrayMenu(nullptr)
+{
+    // The record is filled later; the window takes whatever it holds when it is created.
+    m_title = g_productInfo.productName;
+    m_iconName = MAKEINTRESOURCEA(IDI_FENLOW);
+    m_menuName = MAKEINTRESOURCEA(IDR_MAINMENU);
+    m_style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    m_exStyle = 0;
+    m_width = 320;
+    m_height = 356;
+}
+
+CFenlowApp::~CFenlowApp()
+{
+    // No icon may outlive the process in the notification area.
+    m_trayPlain.Delete();
+    m_trayCaps.Delete();
+    m_trayScroll.Delete();
+    m_trayNum.Delete();
+}
+
+LRESULT CFenlowApp::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+        case WM_CREATE:
+            return OnCreate(hwnd) ? 0 : -1;
+        case WM_DESTROY:
+            m_trayPlain.Delete();
+            UnhookWindowsHookEx(m_hook);
+            PostQuitMessage(0);
+            return 0;
+        case WM_SIZE:
+            RecalcLayout(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+            if (wParam == SIZE_MINIMIZED)
+                ShowWindow(SW_HIDE);  // minimised means gone to the tray, off the taskbar
+            return 0;
+        case WM_CLOSE:
+            ConfirmExit();
+            return 0;
+        case WM_NOTIFY:
+            return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam));
+            return 0;
+        case WM_TIMER:
+            OnTimerTick();
+            return 0;
+        case WM_TRAYNOTIFY:
+            return OnTrayNotify(hwnd, lParam);
+        default:
+            if (msg == m_taskbarCreatedMsg && m_taskbarCreatedMsg != 0)
+                LoadTrayResources();
+            return DefaultProc(hwnd, msg, wParam, lParam);
+    }
+}
+
+BOOL CFenlowApp::OnCreate(HWND hwnd)
+{
+    // m_hWnd is still null here: everything uses the handle WM_CREATE came with.
+    m_taskbarCreatedMsg = RegisterWindowMessageA("TaskbarCreated");
+    m_dlgOpciones.CreateModeless(g_hInstance, hwnd, SW_SHOWNORMAL);
+    SetClientWindow(m_dlgOpciones.m_hWnd);
+    m_hook = SetWindowsHookExA(WH_KEYBOARD_LL, LowLevelKeyboardProc, g_hInstance, 0);
+    return TRUE;
+}
+
+void CFenlowApp::RefreshLockStates()
+{
+    for (const LockKey& key : kLockKeys) {
+        BYTE on = (GetKeyState(key.vk) & 1) ? 1 : 0;
+        DornTrayIcon& tray = this->*key.tray;
+        tray.SetIcon(on ? this->*key.iconOn : this->*key.iconOff);
+        tray.SetTip(on ? key.tipOn : key.tipOff);
+        ::SendMessageA(m_hStatusBar, SB_SETTEXTA, key.pane, reinterpret_cast<LPARAM>(on ? key.paneOn : kPaneOff));
+        if (g_lockMonitorReady && *key.previous != on && m_settings.*key.notify)
+            m_dlgNotify.Show(on ? key.popupOn : key.popupOff);
+        *key.previous = on;
+    }
+    g_lockMonitorReady = 1;
+}
+
+void CFenlowApp::OnTimerTick()
+{
+    RefreshLockStates();
+    int before = m_popupCountdown;
+    // Held at -1 while nothing is pending, so the counter never wraps in a long session.
+    m_popupCountdown = before < 0 ? -1 : before - 1;
+    if (before < 0)
+        m_dlgNotify.Hide();
+}
+
+void CFenlowApp::LoadTrayResources()
+{
+    m_iconPlain = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_TRAY));
+    m_iconCapsOff = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_CAPSLOCK_OFF));
+    m_iconCapsOn = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_CAPSLOCK_ON));
+    m_iconNumOff = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_NUMLOCK_OFF));
+    m_iconNumOn = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_NUMLOCK_ON));
+    m_iconScrollOff = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_SCROLLLOCK_OFF));
+    m_iconScrollOn = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_SCROLLLOCK_ON));
+
+    LayoutTrayIcons();
+
+    // The popup is taken out of its menu bar so that the one handle kept is all there is to free.
+    HMENU bar = LoadMenuA(g_hInstance, MAKEINTRESOURCEA(IDR_TRAYMENU));
+    HMENU menu = GetSubMenu(bar, 0);
+    if (menu) {
+        RemoveMenu(bar, 0, MF_BYPOSITION);
+        DestroyMenu(bar);
+        SetMenuDefaultItem(menu, IDM_TRAY_SHOW, FALSE);
+        // A taskbar restart can arrive while the old menu is open: free it once it has closed.
+        if (m_trackingMenu)
+            m_staleTrayMenu = m_trayMenu;
+        else if (m_trayMenu)
+            DestroyMenu(m_trayMenu);
+        m_trayMenu = menu;
+    } else if (bar) {
+        DestroyMenu(bar);
+    }
+
+    RefreshLockStates();
+}
+
+void CFenlowApp::LayoutTrayIcons()
+{
+    m_trayNum.Delete();
+    m_trayScroll.Delete();
+    m_trayCaps.Delete();
+    m_trayPlain.Delete();
+    const char* tip = g_productInfo.productName;
+    if (!m_settings.CapLock && !m_settings.ScrLock && !m_settings.NumLock)
+        m_trayPlain.Add(m_hWnd, 0, WM_TRAYNOTIFY, tip, m_iconPlain);
+    if (m_settings.CapLock)
+        m_trayCaps.Add(m_hWnd, 1, WM_TRAYNOTIFY, tip, m_iconCapsOff);
+    if (m_settings.ScrLock)
+        m_trayScroll.Add(m_hWnd, 2, WM_TRAYNOTIFY, tip, m_iconScrollOff);
+    if (m_settings.NumLock)
+        m_trayNum.Add(m_hWnd, 3, WM_TRAYNOTIFY, tip, m_iconNumOff);
+}
+
+LRESULT CFenlowApp::OnTrayNotify(HWND hwnd, LPARAM lParam)
+{
+    switch (lParam) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN: {
+            POINT cursor;
+            GetCursorPos(&cursor);
+            // Foreground first, or the menu does not close when the user clicks elsewhere.
+            SetForegroundWindow();
+            m_trackingMenu = true;
+            TrackPopupMenuEx(m_trayMenu, 0x300B, cursor.x, cursor.y, hwnd, nullptr);
+            m_trackingMenu = false;
+            if (m_staleTrayMenu) {
+                DestroyMenu(m_staleTrayMenu);
+                m_staleTrayMenu = nullptr;
+            }
+            // A message after the menu, so that the next click on the icon opens it again at once.
+            SendMessage(WM_NULL, 0, 0);
+            break;
+        }
+        case WM_LBUTTONDBLCLK:
+            ShowWindow(SW_SHOWNORMAL);
+            break;
+    }
+    return 0;
+}
+
+void CFenlowApp::OnCommand(UINT id)
+{
+    switch (id) {
+        case IDM_SALIR:
+            PostMessage(WM_CLOSE, 0, 0);
+            break;
+        case IDM_ABOUT:
+            m_dlgAcerca.DoModal(g_hInstance, m_hWnd);
+            break;
+        case IDM_TRAY_SHOW:
+            ShowWindow(SW_SHOWNORMAL);
+            break;
+        case IDM_TRAY_EXIT:
+            PostMessage(WM_DESTROY, 0, 0);
+            break;
+        case IDCANCEL:
+            PostQuitMessage(0);
+            break;
+    }
+}
+
+void CFenlowApp::ConfirmExit()
+{
+    char text[1024];
+    LoadStringA(g_hInstance, IDS_CONFIRM_EXIT, text, sizeof(text));
+    if (MessageBox(text, g_productInfo.productName, MB_YESNO | MB_ICONQUESTION) == IDYES)
+        PostMessage(WM_DESTROY, 0, 0);
+}
+
+LRESULT CFenlowApp::OnNotify(NMHDR* header)
+{
+    if (header->code != TTN_GETDISPINFOA)
+        return 0;
+    UINT stringId = 0;
+    if (header->idFrom == IDM_SALIR)
+        stringId = IDS_SALIR;
+    else if (header->idFrom == IDM_ABOUT)
+        stringId = IDS_ACERCA;
+    if (stringId) {
+        NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+        LoadStringA(g_hInstance, stringId, info->szText, sizeof(info->szText));
+    }
+    return 0;
+}

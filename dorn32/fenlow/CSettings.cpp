@@ -1,0 +1,52 @@
+#include "CSettings.h"
+
+const char CSettings::kKeyPath[] = "SOFTWARE\\Tavrin\\Fenlow";
+
+namespace {
+
+struct Flag
+{
+    BYTE CSettings::*member;
+    const char* name;
+};
+
+const Flag kFlags[] = {
+    {&CSettings::Init, "Init"},
+    {&CSettings::Tray, "Tray"},
+    {&CSettings::CapLock, "CapLock"},
+    {&CSettings::ScrLock, "ScrLock"},
+    {&CSettings::NumLock, "NumLock"},
+    {&CSettings::CapLockMsg, "CapLockMsg"},
+    {&CSettings::ScrLockMsg, "ScrLockMsg"},
+    {&CSettings::NumLockMsg, "NumLockMsg"},
+};
+
+}  // namespace
+
+CSettings::CSettings()
+    : Init(0), Tray(1), CapLock(1), ScrLock(1), NumLock(1), CapLockMsg(0), ScrLockMsg(0), NumLockMsg(0)
+{
+}
+
+int CSettings::Load()
+{
+    BYTE buffer[256];
+    buffer[0] = 0;
+    for (const Flag& flag : kFlags) {
+        // 255, not 256: a value longer than that fails the query and reads as 0.
+        ReadValue(HKEY_CURRENT_USER, kKeyPath, flag.name, buffer, 255);
+        this->*flag.member = buffer[0] ? 1 : 0;
+        buffer[0] = 0;
+    }
+    return 0;
+}
+
+int CSettings::Save()
+{
+    CreateKey(HKEY_CURRENT_USER, kKeyPath);
+    for (const Flag& flag : kFlags) {
+        BYTE value = this->*flag.member;
+        WriteValue(HKEY_CURRENT_USER, kKeyPath, flag.name, &value, 1);
+    }
+    return 0;
+}

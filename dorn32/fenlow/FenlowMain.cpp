@@ -1,0 +1,87 @@
+// The process's long-lived objects, its entry function and the keyboard hook.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "CFenlowApp.h"
+#include "Dorn32.h"
+#include "DornControls.h"
+#include "DornCriticalSection.h"
+#include "ProductInfo.h"
+#include "resource.h"
+#include "version.h"
+
+using namespace Dorn32::Windows;
+
+// Constructed in this order, destroyed in the reverse one (the dialog list comes before all of them).
+ProductInfo g_productInfo;
+static DornCriticalSection g_hookLock;
+CFenlowApp g_app;
+
+// System code page (Windows-1252) bytes, CRLF line ends.
+const char g_disclaimer[] =
+    "\r\n\r\n"
+    "Este programa se ofrece tal cual, sin garant\355a de ning\372n tipo. En ning\372n caso los autores "
+    "ser\341n responsables de los da\361os causados por su uso.\r\n"
+    "Se permite su uso con fines no comerciales.\r\n"
+    "Se permite redistribuirlo libremente siempre que se mantenga dentro de su paquete de instalaci\363n "
+    "tal como se public\363.\r\n"
+    "\r\n"
+    "Fuente de iconos web:\r\n"
+    "- Typicons\r\n"
+    "https://www.s-ings.com/typicons/\r\n"
+    "\r\n"
+    "Dibujos de los iconos:\r\n"
+    "- Tavrin(Icons)\r\n"
+    "https://www.tavrin.net/\r\n"
+    "\r\n\r\n"
+    "Para m\341s detalles visite " FENLOW_WEBSITE "\r\n";
+
+int AppMain(int, char**)
+{
+    InitCommonControls();
+    RegisterCustomControls();
+    g_productInfo.Load(FENLOW_PRODUCT_NAME, g_disclaimer);
+
+    if (!g_app.RegisterWindowClass())
+        return 0;
+    if (!g_app.CreateMainWindow())
+        return 0;
+
+    g_app.CreateStatusBar(WS_CHILD | WS_VISIBLE);
+    // The last pane ends at 249, not 250, as it always has.
+    int rightEdges[4] = {100, 150, 200, 249};
+    SendMessageA(g_app.m_hStatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rightEdges));
+    SendMessageA(g_app.m_hStatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(g_productInfo.productName));
+
+    g_app.m_dlgNotify.CreateModeless(g_hInstance, g_app.m_hWnd, SW_HIDE);
+
+    g_app.m_settings.Load();
+    SettingsToChecks();
+
+    // Until the settings have been saved once, every start shows the settings window.
+    if (g_app.m_settings.Init == 0) {
+        g_app.m_settings.Init = 1;
+        g_app.ShowWindow(SW_SHOW);
+    } else {
+        g_app.ShowWindow(SW_HIDE);
+    }
+    g_app.UpdateWindow();
+
+    g_app.LoadTrayResources();
+    SetTimer(g_app.m_hWnd, kRefreshTimerId, 1000, nullptr);
+    return g_app.Run();
+}
+
+LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    g_hookLock.Enter();
+    if (code >= 0) {
+        DWORD vk = reinterpret_cast<KBDLLHOOKSTRUCT*>(lParam)->vkCode;
+        if (vk == VK_NUMLOCK || vk == VK_CAPITAL || vk == VK_SCROLL)
+            g_app.RefreshLockStates();
+    }
+    // Every event goes on unchanged: the hook only watches.
+    LRESULT result = CallNextHookEx(g_app.m_hook, code, wParam, lParam);
+    g_hookLock.Leave();
+    return result;
+}

@@ -1,0 +1,25 @@
+// What the program says about itself, read once at start-up from its own version resource.
+#pragma once
+
+struct ProductInfo
+{
+    char productName[1024];
+    char productVersion[1024];
+    char companyName[1024];
+    char fileVersion[1024];
+    char legalCopyright[1024];
+    char platformBits[1024];
+    char aboutText[4096];
+
+    void Load(const char* fallbackProductName, const char* disclaimer);
+};
+
+// Looks a string up in this program file's version resource. The result lives in one shared
+// 256-byte buffer that the next lookup overwrites; it is the empty string when there is none.
+const char* GetVersionString(const char* name);
+
+// The record of this process, filled at start-up.
+extern ProductInfo g_productInfo;
+
+// The closing part of the about text (Spanish, system code page, CRLF line ends).
+extern const char g_disclaimer[];

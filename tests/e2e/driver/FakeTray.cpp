@@ -1,0 +1,388 @@
+#include "FakeTray.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace e2e {
+
+// ------------------------------------------------------------------------------------------
+// Pictures
+
+uint64_t IconPicture::Hash() const
+{
+    uint64_t h = 1469598103934665603ull;  // FNV-1a
+    auto mix = [&h](const void* data, size_t size) {
+        for (size_t i = 0; i < size; ++i)
+            h = (h ^ static_cast<const uint8_t*>(data)[i]) * 1099511628211ull;
+    };
+    mix(&width, sizeof width);
+    mix(&height, sizeof height);
+    mix(pixels.data(), pixels.size() * sizeof(uint32_t));
+    mix(mask.data(), mask.size());
+    return h;
+}
+
+namespace {
+
+// Rows [first, first + height) of `bitmap` as top-down 32-bit pixels.
+bool ReadRows(HDC dc, HBITMAP bitmap, int width, int height, int totalHeight, int first, std::vector<uint32_t>& out)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -totalHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> all(static_cast<size_t>(width) * totalHeight);
+    if (GetDIBits(dc, bitmap, 0, totalHeight, all.data(), &bi, DIB_RGB_COLORS) != totalHeight)
+        return false;
+    out.assign(all.begin() + static_cast<size_t>(first) * width, all.begin() + static_cast<size_t>(first + height) * width);
+    return true;
+}
+
+}  // namespace
+
+IconPicture PictureOf(HICON icon)
+{
+    IconPicture picture;
+    ICONINFO ii = {};
+    if (!icon || !GetIconInfo(icon, &ii))
+        return picture;
+    BITMAP bm = {};
+    GetObjectW(ii.hbmColor ? ii.hbmColor : ii.hbmMask, sizeof bm, &bm);
+    int width = bm.bmWidth;
+    int height = ii.hbmColor ? bm.bmHeight : bm.bmHeight / 2;  // monochrome: AND rows, then XOR rows
+    HDC dc = CreateCompatibleDC(nullptr);
+    std::vector<uint32_t> colour, mask;
+    bool ok = width > 0 && height > 0 &&
+              (ii.hbmColor ? ReadRows(dc, ii.hbmColor, width, height, height, 0, colour)
+                           : ReadRows(dc, ii.hbmMask, width, height, 2 * height, height, colour)) &&
+              ReadRows(dc, ii.hbmMask, width, height, ii.hbmColor ? height : 2 * height, 0, mask);
+    DeleteDC(dc);
+    if (ii.hbmColor)
+        DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+    if (!ok)
+        return picture;
+    picture.width = width;
+    picture.height = height;
+    picture.pixels = std::move(colour);
+    for (uint32_t m : mask)
+        picture.mask.push_back((m & 0xFFFFFF) != 0);
+    return picture;
+}
+
+IconPicture ResourcePicture(const std::wstring& exePath, int resId, int width, int height)
+{
+    HMODULE module = LoadLibraryExW(exePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return {};
+    auto icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(resId), IMAGE_ICON, width, height, 0));
+    IconPicture picture = PictureOf(icon);
+    if (icon)
+        DestroyIcon(icon);
+    FreeLibrary(module);
+    return picture;
+}
+
+bool IconMatchesResource(const TrayIcon& icon, const std::wstring& exePath, int resId)
+{
+    const IconPicture& got = icon.picture;
+    return !got.Empty() && ResourcePicture(exePath, resId, got.width, got.height) == got;
+}
+
+// ------------------------------------------------------------------------------------------
+// The stand-in window
+
+struct FakeTray::State {
+    mutable std::mutex lock;
+    std::vector<TrayIcon> icons;
+    std::vector<TrayCall> calls;
+    HWND window = nullptr;
+    std::thread thread;
+
+    std::condition_variable started;
+    bool ready = false;
+
+    BOOL Handle(DWORD op, const uint8_t* data, size_t size);
+    void Run();
+};
+
+namespace {
+
+const wchar_t kClass[] = L"Shell_TrayWnd";
+
+// The record Wine's Shell_NotifyIcon sends (Wine-internal, 4-byte packing): byte offsets.
+enum : size_t {
+    kHwnd = 0, kId = 4, kFlags = 8, kCallback = 12, kTip = 16, kState = 272, kStateMask = 276,
+    kInfo = 280, kVersion = 792, kInfoTitle = 796, kIconWidth = 944, kIconHeight = 948,
+    kIconPlanes = 952, kIconBpp = 956, kIconBits = 960,
+};
+
+uint32_t U32(const uint8_t* data, size_t offset)
+{
+    uint32_t v;
+    std::memcpy(&v, data + offset, sizeof v);
+    return v;
+}
+
+std::string Ansi(const uint8_t* data, size_t offset, size_t maxChars)
+{
+    std::wstring wide(maxChars, L'\0');
+    std::memcpy(&wide[0], data + offset, maxChars * sizeof(wchar_t));
+    wide.resize(std::min(wide.find(L'\0'), maxChars));
+    if (wide.empty())
+        return {};
+    int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(n, '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0], n, nullptr, nullptr);
+    return text;
+}
+
+// Rebuilds the icon the way the shell does (CreateIcon from the sent bits).
+IconPicture DecodeIcon(const uint8_t* data, size_t size)
+{
+    uint32_t width = U32(data, kIconWidth), height = U32(data, kIconHeight);
+    uint32_t planes = U32(data, kIconPlanes), bpp = U32(data, kIconBpp);
+    if (width == 0 || height == 0 || width > 1024 || height > 1024 || planes == 0 || bpp == 0 || bpp > 32)
+        return {};
+    size_t maskSize = (width * height + 15) / 16 * 2;
+    size_t colourSize = (planes * width * height * bpp + 15) / 16 * 2;
+    if (size < kIconBits + maskSize + colourSize)
+        return {};
+    HICON icon = CreateIcon(nullptr, width, height, static_cast<BYTE>(planes), static_cast<BYTE>(bpp),
+                            data + kIconBits, data + kIconBits + maskSize);
+    IconPicture picture = PictureOf(icon);
+    if (icon)
+        DestroyIcon(icon);
+    return picture;
+}
+
+LRESULT CALLBACK TrayProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    auto* state = reinterpret_cast<FakeTray::State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    switch (msg) {
+    case WM_NCCREATE:
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+        break;
+    case WM_COPYDATA: {
+        const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+        if (!state || !cds || !cds->lpData)
+            return FALSE;
+        return state->Handle(static_cast<DWORD>(cds->dwData), static_cast<const uint8_t*>(cds->lpData), cds->cbData);
+    }
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_CLOSE:
+        DestroyWindow(hwnd);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+BOOL FakeTray::State::Handle(DWORD op, const uint8_t* data, size_t size)
+{
+    if (size < kIconBits)
+        return FALSE;
+    HWND owner = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(U32(data, kHwnd)));
+    UINT id = U32(data, kId);
+    UINT flags = U32(data, kFlags);
+
+    // Decoding needs GDI: do it before taking the lock.
+    IconPicture picture;
+    if ((op == NIM_ADD || op == NIM_MODIFY) && (flags & NIF_ICON))
+        picture = DecodeIcon(data, size);
+
+    std::lock_guard<std::mutex> guard(lock);
+    auto it = std::find_if(icons.begin(), icons.end(),
+                           [&](const TrayIcon& icon) { return icon.owner == owner && icon.id == id; });
+    bool ok = false;
+    TrayIcon* icon = nullptr;
+    switch (op) {
+    case NIM_ADD:
+        if (it == icons.end()) {
+            TrayIcon added;
+            added.owner = owner;
+            added.id = id;
+            GetWindowThreadProcessId(owner, &added.pid);
+            icons.push_back(added);
+            icon = &icons.back();
+            ok = true;
+        }
+        break;
+    case NIM_MODIFY:
+        if (it != icons.end()) {
+            icon = &*it;
+            ok = true;
+        }
+        break;
+    case NIM_DELETE:
+        if (it != icons.end()) {
+            icons.erase(it);
+            ok = true;
+        }
+        break;
+    case NIM_SETVERSION:
+        if (it != icons.end()) {
+            it->version = U32(data, kVersion);
+            ok = true;
+        }
+        break;
+    default:
+        break;
+    }
+    if (icon) {
+        icon->flags |= flags;
+        if (flags & NIF_MESSAGE)
+            icon->callbackMessage = U32(data, kCallback);
+        if (flags & NIF_TIP)
+            icon->tip = Ansi(data, kTip, 128);
+        if (flags & NIF_ICON)
+            icon->picture = std::move(picture);
+        if (flags & NIF_STATE) {
+            DWORD mask = U32(data, kStateMask);
+            icon->state = (icon->state & ~mask) | (U32(data, kState) & mask);
+        }
+        if (flags & NIF_INFO) {
+            icon->info = Ansi(data, kInfo, 256);
+            icon->infoTitle = Ansi(data, kInfoTitle, 64);
+        }
+    }
+    calls.push_back({op, owner, id, flags, ok});
+    return ok ? TRUE : FALSE;
+}
+
+void FakeTray::State::Run()
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = TrayProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClass;
+    RegisterClassW(&wc);
+
+    // Visible, because the system takes the work area from the first visible window of this
+    // class; topmost, so it stays ahead of the real one in z-order.
+    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"", WS_POPUP,
+                                0, cy - 20, cx, 20, nullptr, nullptr, instance, this);
+    if (hwnd)
+        ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        window = hwnd;
+        ready = true;
+    }
+    started.notify_all();
+    if (hwnd) {
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageW(&msg);
+    }
+    UnregisterClassW(kClass, instance);
+}
+
+FakeTray::FakeTray() : state_(std::make_unique<State>())
+{
+    state_->thread = std::thread([s = state_.get()] { s->Run(); });
+    std::unique_lock<std::mutex> guard(state_->lock);
+    state_->started.wait(guard, [this] { return state_->ready; });
+}
+
+FakeTray::~FakeTray()
+{
+    HWND hwnd = Window();
+    if (hwnd)
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    state_->thread.join();
+}
+
+HWND FakeTray::Window() const
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->window;
+}
+
+std::vector<TrayIcon> FakeTray::Icons() const
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->icons;
+}
+
+std::optional<TrayIcon> FakeTray::Find(HWND owner, UINT id) const
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    for (const TrayIcon& icon : state_->icons)
+        if (icon.owner == owner && icon.id == id)
+            return icon;
+    return std::nullopt;
+}
+
+std::optional<TrayIcon> FakeTray::FindByPid(DWORD pid, UINT id) const
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    for (const TrayIcon& icon : state_->icons)
+        if (icon.pid == pid && icon.id == id)
+            return icon;
+    return std::nullopt;
+}
+
+size_t FakeTray::Count() const
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->icons.size();
+}
+
+std::vector<TrayCall> FakeTray::Calls() const
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->calls;
+}
+
+void FakeTray::ClearLog()
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->calls.clear();
+}
+
+void FakeTray::Restart()
+{
+    {
+        std::lock_guard<std::mutex> guard(state_->lock);
+        state_->icons.clear();
+    }
+    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+}
+
+bool FakeTray::Click(const TrayIcon& icon, UINT mouseMsg, bool send) const
+{
+    WPARAM wp = icon.id;
+    LPARAM lp = mouseMsg;
+    if (icon.version >= NOTIFYICON_VERSION_4) {
+        // Version 4 carries the anchor point in wParam and the id in lParam's high word.
+        POINT pt = {};
+        GetCursorPos(&pt);
+        wp = MAKEWPARAM(pt.x, pt.y);
+        lp = MAKELPARAM(mouseMsg, icon.id);
+    }
+    if (!send)
+        return PostMessageW(icon.owner, icon.callbackMessage, wp, lp) != FALSE;
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(icon.owner, icon.callbackMessage, wp, lp, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+}
+
+}  // namespace e2e

@@ -1,0 +1,93 @@
+// A stand-in for the shell's notification area, so tests can see every tray icon call.
+// It works under Wine only: there Shell_NotifyIcon sends WM_COPYDATA to the first top-level
+// "Shell_TrayWnd" window in z-order, which is this one once it exists.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// An icon as 32-bit pixels, independent of the device it was made on.
+struct IconPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;  // colour bitmap, top-down rows, 0xAARRGGBB
+    std::vector<uint8_t> mask;     // AND mask, one byte per pixel: 1 = transparent
+
+    bool Empty() const { return pixels.empty(); }
+    uint64_t Hash() const;
+    bool operator==(const IconPicture& o) const
+    {
+        return width == o.width && height == o.height && pixels == o.pixels && mask == o.mask;
+    }
+    bool operator!=(const IconPicture& o) const { return !(*this == o); }
+};
+
+// The picture of `icon`; empty if it cannot be read.
+IconPicture PictureOf(HICON icon);
+// Icon resource `resId` of the module file `exePath`, loaded at width x height.
+IconPicture ResourcePicture(const std::wstring& exePath, int resId, int width, int height);
+
+struct TrayIcon {
+    HWND owner = nullptr;
+    UINT id = 0;
+    DWORD pid = 0;             // owner's process when the icon was added
+    UINT flags = 0;            // every NIF_ flag any call for this icon has carried
+    UINT callbackMessage = 0;
+    UINT version = 0;          // from NIM_SETVERSION
+    DWORD state = 0;           // NIS_ bits
+    std::string tip;           // ANSI code page
+    std::string info;          // balloon text and title
+    std::string infoTitle;
+    IconPicture picture;
+};
+
+struct TrayCall {
+    DWORD op = 0;  // NIM_ADD, NIM_MODIFY, NIM_DELETE, NIM_SETVERSION, ...
+    HWND owner = nullptr;
+    UINT id = 0;
+    UINT flags = 0;
+    bool result = false;  // what Shell_NotifyIcon returned to the caller
+};
+
+// Starts a thread with a visible 20-pixel "Shell_TrayWnd" strip at the bottom of the screen
+// (the work area of programs started afterwards stays as with the real taskbar). It answers
+// as the shell does: adding a present icon or modifying/deleting an absent one fails.
+class FakeTray {
+public:
+    FakeTray();
+    ~FakeTray();  // closes the window and joins the thread
+    FakeTray(const FakeTray&) = delete;
+    FakeTray& operator=(const FakeTray&) = delete;
+
+    HWND Window() const;
+    // Current icons in order of addition.
+    std::vector<TrayIcon> Icons() const;
+    std::optional<TrayIcon> Find(HWND owner, UINT id) const;
+    std::optional<TrayIcon> FindByPid(DWORD pid, UINT id) const;
+    size_t Count() const;
+    // Every call received since construction or ClearLog, in order.
+    std::vector<TrayCall> Calls() const;
+    void ClearLog();
+    // Forgets all icons as a restarted taskbar does, then broadcasts "TaskbarCreated".
+    void Restart();
+    // Sends the icon's callback message to its owner as the shell does on a mouse event
+    // (`mouseMsg` e.g. WM_LBUTTONDBLCLK, WM_RBUTTONUP); posted unless `send`. True on success.
+    bool Click(const TrayIcon& icon, UINT mouseMsg, bool send = false) const;
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
+};
+
+// True if the icon's picture equals icon resource `resId` of `exePath` at the same size.
+bool IconMatchesResource(const TrayIcon& icon, const std::wstring& exePath, int resId);
+
+}  // namespace e2e

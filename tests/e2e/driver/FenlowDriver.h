@@ -1,0 +1,157 @@
+// Helpers for end-to-end tests: start programs, find and read their windows (also across
+// processes), press keys, prepare the settings key, and observe the notification area.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// ------------------------------------------------------------------------------------------
+// Processes
+
+// Full path of `name` in the directory of the running executable.
+std::wstring ExeNextToMe(const std::wstring& name);
+
+// A started process. If it still runs when this object goes away, it is terminated and
+// waited for, so that no test leaves a process behind.
+class Process {
+public:
+    Process() = default;
+    Process(HANDLE process, DWORD pid) : handle_(process), pid_(pid) {}
+    ~Process();
+    Process(Process&& other) noexcept;
+    Process& operator=(Process&& other) noexcept;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    explicit operator bool() const { return handle_ != nullptr; }
+    HANDLE Handle() const { return handle_; }
+    DWORD Pid() const { return pid_; }
+    bool Running() const;
+    // True if the process has ended within `ms`; its exit code then goes to *code.
+    bool WaitExit(DWORD ms, DWORD* code = nullptr) const;
+    // Terminates it (exit code 1) and waits until it is gone.
+    void Kill();
+
+private:
+    void Close();
+    HANDLE handle_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+// Starts `exe` (a name without a directory means: next to the running executable) with the
+// command-line arguments `args`. An empty Process on failure; GetLastError() tells why.
+Process Launch(const std::wstring& exe, const std::wstring& args = L"");
+
+// ------------------------------------------------------------------------------------------
+// Waiting
+
+// Calls `pred` about every 10 ms, dispatching this thread's messages in between, until it
+// returns true (result true) or `timeoutMs` has passed (result false).
+bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs = 5000);
+// Dispatches this thread's messages for `ms`.
+void Pump(DWORD ms);
+
+// ------------------------------------------------------------------------------------------
+// Windows, also those of other processes
+
+// Top-level windows of process `pid`, hidden ones included, in z-order; only those of
+// window class `cls` unless it is empty.
+std::vector<HWND> TopWindows(DWORD pid, const std::wstring& cls = L"");
+// Waits for a top-level window of `pid` and class `cls` (visible if `visible`); null on timeout.
+HWND WaitForWindow(DWORD pid, const std::wstring& cls, DWORD timeoutMs = 5000, bool visible = false);
+// All descendants of `parent`, depth first.
+std::vector<HWND> Children(HWND parent);
+// First descendant with control id `id`, or null.
+HWND FindChild(HWND parent, int id);
+// The `index`-th descendant of class `cls`, or null.
+HWND FindChildByClass(HWND parent, const std::wstring& cls, int index = 0);
+std::wstring ClassName(HWND hwnd);
+// The window's text through WM_GETTEXT, in the ANSI code page.
+std::string GetText(HWND hwnd);
+// SendMessageTimeout that gives up after `timeoutMs` or when the target hangs (result 0).
+LRESULT SendTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, DWORD timeoutMs = 5000);
+// BM_GETCHECK: BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
+int CheckState(HWND button);
+// SB_GETPARTS of a status bar in any process: the right edge of each pane (-1: to the end).
+std::vector<int> StatusBarParts(HWND statusBar);
+// SB_GETTEXTA of pane `pane` of a status bar in any process.
+std::string StatusBarText(HWND statusBar, int pane);
+inline RECT WindowRect(HWND hwnd) { RECT r{}; GetWindowRect(hwnd, &r); return r; }
+inline DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
+inline DWORD ExStyle(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)); }
+
+// ------------------------------------------------------------------------------------------
+// Keyboard, through SendInput: reaches the foreground window and every low-level hook.
+
+void KeyDown(WORD vk);
+void KeyUp(WORD vk);
+// Down and up in one SendInput.
+void PressKey(WORD vk);
+// All keys down in order, then up in reverse order, e.g. {VK_MENU, VK_F4}.
+void PressChord(std::initializer_list<WORD> keys);
+// Characters as KEYEVENTF_UNICODE input (WM_CHAR in the focused window).
+void TypeText(const std::wstring& text);
+
+// Lock keys (VK_CAPITAL, VK_NUMLOCK, VK_SCROLL).
+// Wine gives every new thread a zeroed key state and copies the desktop's state of a key
+// into it only when that key changes again; Windows copies it at once. Tried under Wine 8:
+// right after our SendInput returns (even with another process's WH_KEYBOARD_LL hook
+// installed), GetKeyState in this thread shows the new toggle, without dispatching messages;
+// a thread created later still reads 0 until the next change. So the true state is known
+// once a key has changed after this thread started: SyncLocks toggles each lock twice,
+// which leaves the desktop as it was and lets every running thread see the true state.
+
+// Toggles each lock key twice (the running program sees two changes per key).
+void SyncLocks();
+// The true toggle state. Syncs that key first (two toggles) if this thread has not yet.
+bool IsLockOn(WORD vk);
+// Presses the key if needed; true when the state is `on` afterwards.
+bool SetLock(WORD vk, bool on);
+// Every lock key off (syncs first); true on success. Programs started afterwards then see
+// the true state under Wine too.
+bool AllLocksOff();
+
+// ------------------------------------------------------------------------------------------
+// Settings key HKCU\SOFTWARE\Tavrin\Fenlow
+
+struct RegValue {
+    std::string name;
+    DWORD type = REG_NONE;
+    std::vector<uint8_t> data;
+};
+
+// Deletes the key with its subkeys on construction and on destruction.
+class RegistryFixture {
+public:
+    static constexpr const char* kPath = "SOFTWARE\\Tavrin\\Fenlow";
+
+    RegistryFixture();
+    ~RegistryFixture();
+    RegistryFixture(const RegistryFixture&) = delete;
+    RegistryFixture& operator=(const RegistryFixture&) = delete;
+
+    // Deletes the key now; true if it is gone.
+    bool Delete();
+    bool KeyExists() const;
+    // Each setter creates the key if needed; true on success.
+    bool SetRaw(const std::string& name, DWORD type, const std::vector<uint8_t>& data);
+    bool SetBinary(const std::string& name, const std::vector<uint8_t>& data);
+    bool SetDword(const std::string& name, DWORD value);
+    bool SetString(const std::string& name, const std::string& value);
+    bool CreateSubkey(const std::string& name);
+    // Every value in enumeration order; empty if the key does not exist.
+    std::vector<RegValue> ReadAll() const;
+    std::optional<RegValue> Read(const std::string& name) const;
+};
+
+}  // namespace e2e
+
+#include "FakeTray.h"
