@@ -28,7 +28,10 @@ Fixture StartFixture()
         return f;
     f.main = WaitForWindow(f.process.Pid(), L"" FIXTURE_CLASS);
     if (f.main)
-        f.status = FindChild(f.main, IDC_FIXTURE_STATUS);
+        f.status = WaitForChild(f.main, IDC_FIXTURE_STATUS);
+    // Pane 3 is written last in WM_CREATE.
+    if (f.status && !WaitUntil([&] { return !StatusBarText(f.status, 3).empty(); }))
+        f.status = nullptr;
     return f;
 }
 
@@ -133,6 +136,9 @@ TEST(DriverSelfTest, ReadsWindowsOfAnotherProcess)
 
 TEST(DriverSelfTest, LockKeysReachAnotherProcess)
 {
+    struct LocksOffAtEnd {
+        ~LocksOffAtEnd() { AllLocksOff(); }
+    } locksOffAtEnd;
     ASSERT_TRUE(AllLocksOff());
     Fixture f = StartFixture();
     ASSERT_TRUE(f.status);
@@ -146,8 +152,9 @@ TEST(DriverSelfTest, LockKeysReachAnotherProcess)
         EXPECT_TRUE(IsLockOn(keys[i].vk));
         EXPECT_TRUE(PaneIs(f.status, i, std::string(keys[i].name) + " 1"));
         for (int j = 0; j < 3; ++j) {
-            if (j != i)
+            if (j != i) {
                 EXPECT_EQ(StatusBarText(f.status, j), std::string(keys[j].name) + " 0");
+            }
         }
         ASSERT_TRUE(SetLock(keys[i].vk, false));
         EXPECT_FALSE(IsLockOn(keys[i].vk));
@@ -271,8 +278,8 @@ TEST(DriverSelfTest, FakeTraySeesEveryCallAndAnswersLikeTheShell)
     EXPECT_TRUE(tray.Click(icon, WM_LBUTTONDBLCLK));
     EXPECT_TRUE(PaneIs(f.status, 3, "click=1,0x203"));
 
+    // The fixture may re-add at once: its add succeeding shows the icon was forgotten.
     tray.Restart();
-    EXPECT_EQ(tray.Count(), 0u);
     EXPECT_TRUE(PaneIs(f.status, 3, "readd=1"));
     EXPECT_EQ(tray.Count(), 1u);
     EXPECT_EQ(tray.Icons().at(0).tip, "Fixture A");

@@ -235,6 +235,13 @@ HWND FindChild(HWND parent, int id)
     return nullptr;
 }
 
+HWND WaitForChild(HWND parent, int id, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindChild(parent, id)) != nullptr; }, timeoutMs);
+    return found;
+}
+
 HWND FindChildByClass(HWND parent, const std::wstring& cls, int index)
 {
     for (HWND hwnd : Children(parent))

@@ -66,11 +66,14 @@ void Pump(DWORD ms);
 // window class `cls` unless it is empty.
 std::vector<HWND> TopWindows(DWORD pid, const std::wstring& cls = L"");
 // Waits for a top-level window of `pid` and class `cls` (visible if `visible`); null on timeout.
+// It may be found while still in WM_CREATE: wait for its controls with WaitForChild.
 HWND WaitForWindow(DWORD pid, const std::wstring& cls, DWORD timeoutMs = 5000, bool visible = false);
 // All descendants of `parent`, depth first.
 std::vector<HWND> Children(HWND parent);
 // First descendant with control id `id`, or null.
 HWND FindChild(HWND parent, int id);
+// Waits for FindChild to find one; null on timeout.
+HWND WaitForChild(HWND parent, int id, DWORD timeoutMs = 5000);
 // The `index`-th descendant of class `cls`, or null.
 HWND FindChildByClass(HWND parent, const std::wstring& cls, int index = 0);
 std::wstring ClassName(HWND hwnd);
@@ -100,16 +103,16 @@ void PressChord(std::initializer_list<WORD> keys);
 // Characters as KEYEVENTF_UNICODE input (WM_CHAR in the focused window).
 void TypeText(const std::wstring& text);
 
-// Lock keys (VK_CAPITAL, VK_NUMLOCK, VK_SCROLL).
-// Wine gives every new thread a zeroed key state and copies the desktop's state of a key
-// into it only when that key changes again; Windows copies it at once. Tried under Wine 8:
-// right after our SendInput returns (even with another process's WH_KEYBOARD_LL hook
-// installed), GetKeyState in this thread shows the new toggle, without dispatching messages;
-// a thread created later still reads 0 until the next change. So the true state is known
-// once a key has changed after this thread started: SyncLocks toggles each lock twice,
-// which leaves the desktop as it was and lets every running thread see the true state.
+// Lock keys (VK_CAPITAL, VK_NUMLOCK, VK_SCROLL). Seen under Wine 8: every thread keeps its own
+// key state, zeroed at its start, and takes the desktop's state of a key only when it reads
+// key states (GetKeyState, GetKeyboardState) and that key has changed since its previous read.
+// So a program started while Caps Lock is on reads it off, and two toggles between two reads
+// go unseen. SendInput returns after every low-level hook has run (a hook reading GetKeyState
+// sees each change: the old toggle at key-down, the new one at key-up), and GetKeyState here
+// shows the new state at once, without dispatching messages. Hence SyncLocks: toggle, pause
+// 100 ms so that polling programs notice, toggle back. Windows needs none of it; it is harmless.
 
-// Toggles each lock key twice (the running program sees two changes per key).
+// Toggles each lock key twice, 100 ms apart (running programs see two changes per key).
 void SyncLocks();
 // The true toggle state. Syncs that key first (two toggles) if this thread has not yet.
 bool IsLockOn(WORD vk);

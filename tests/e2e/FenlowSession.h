@@ -1,0 +1,93 @@
+// A running fenlow.exe under test, with a clean settings key and a stand-in notification area.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "FenlowDriver.h"
+#include "resource.h"
+
+namespace e2e {
+
+const char kKeyPathForTests[] = "SOFTWARE\\Tavrin\\Fenlow";
+
+struct Fenlow
+{
+    Process process;
+    HWND main = nullptr;
+    HWND status = nullptr;
+    HWND options = nullptr;
+    HWND popup = nullptr;
+
+    HWND Box(int id) const { return FindChild(options, id); }
+};
+
+class FenlowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        tray = std::make_unique<FakeTray>();
+        ASSERT_TRUE(AllLocksOff());
+    }
+
+    void TearDown() override { tray.reset(); }
+
+    // The eight flags in stored order, each one byte.
+    void StoreFlags(const std::vector<std::pair<const char*, uint8_t>>& flags)
+    {
+        for (const auto& flag : flags)
+            ASSERT_TRUE(registry.SetBinary(flag.first, {flag.second}));
+    }
+
+    // Starts the program and waits until start-up has run its first refresh.
+    Fenlow Start()
+    {
+        Fenlow f;
+        f.process = Launch(L"fenlow.exe");
+        if (!f.process)
+            return f;
+        f.main = WaitForWindow(f.process.Pid(), L"dorncapplication");
+        if (!f.main)
+            return f;
+        // The status bar and the popup come after the main window: wait for the first refresh.
+        WaitUntil([&] { return (f.status = FindChildByClass(f.main, L"msctls_statusbar32")) != nullptr; });
+        f.options = FindChildByClass(f.main, L"#32770");
+        DWORD pid = f.process.Pid();
+        WaitUntil([&] { return StatusBarText(f.status, 3).size() == 3 && !TrayIconsOf(pid).empty(); }, 5000);
+        for (HWND top : TopWindows(pid, L"#32770"))
+            if (FindChild(top, IDC_NOTIFY_TEXT))
+                f.popup = top;
+        return f;
+    }
+
+    std::vector<TrayIcon> TrayIconsOf(DWORD pid) const
+    {
+        std::vector<TrayIcon> mine;
+        for (const TrayIcon& icon : tray->Icons())
+            if (icon.pid == pid)
+                mine.push_back(icon);
+        return mine;
+    }
+
+    std::vector<UINT> TrayIdsOf(DWORD pid) const
+    {
+        std::vector<UINT> ids;
+        for (const TrayIcon& icon : TrayIconsOf(pid))
+            ids.push_back(icon.id);
+        return ids;
+    }
+
+    static std::wstring FenlowPath() { return ExeNextToMe(L"fenlow.exe"); }
+
+    // Constructed before the tray so that the key is clean before anything starts.
+    RegistryFixture registry;
+    std::unique_ptr<FakeTray> tray;
+};
+
+}  // namespace e2e

@@ -1,0 +1,131 @@
+// The real fenlow.exe following the lock keys: status panes, tray tooltips and pictures, the popup.
+#include "FenlowSession.h"
+
+using namespace e2e;
+
+namespace {
+
+std::string PopupText(const Fenlow& f)
+{
+    return GetText(FindChild(f.popup, IDC_NOTIFY_TEXT));
+}
+
+TEST_F(FenlowTest, CapsLockReachesPaneTrayAndPopupAtOnce)
+{
+    StoreFlags({{"Init", 1}, {"CapLock", 1}, {"CapLockMsg", 1}});
+    Fenlow f = Start();
+    ASSERT_TRUE(f.popup);
+    DWORD pid = f.process.Pid();
+    // The state found at start-up is not announced.
+    Pump(1200);
+    EXPECT_FALSE(IsWindowVisible(f.popup));
+
+    // SendInput returns after the hooks ran: the hook, not the one-second timer, shows it.
+    PressKey(VK_CAPITAL);
+    EXPECT_EQ("CAP", StatusBarText(f.status, 1));
+    TrayIcon caps = *tray->FindByPid(pid, 1);
+    EXPECT_EQ("Capital: ON", caps.tip);
+    EXPECT_TRUE(IconMatchesResource(caps, FenlowPath(), IDI_CAPSLOCK_ON));
+    ASSERT_TRUE(IsWindowVisible(f.popup));
+    EXPECT_EQ("Caps. Lock: ON", PopupText(f));
+
+    // Topmost, translucent, placed by the work area's right and bottom edges.
+    EXPECT_TRUE(ExStyle(f.popup) & WS_EX_TOPMOST);
+    EXPECT_TRUE(ExStyle(f.popup) & WS_EX_LAYERED);
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(f.popup, nullptr, &alpha, &flags));
+    EXPECT_EQ(158, alpha);
+    EXPECT_TRUE(flags & LWA_ALPHA);
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT rc = WindowRect(f.popup);
+    EXPECT_EQ((work.right - (rc.right - rc.left)) / 2, rc.left);
+    EXPECT_EQ(work.bottom * 75 / 100, rc.top);
+    EXPECT_GT(rc.right - rc.left, 0);
+
+    // Clicks go through it.
+    LPARAM centre = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    EXPECT_EQ(HTTRANSPARENT, static_cast<int>(SendTimeout(f.popup, WM_NCHITTEST, 0, centre)));
+
+    // Gone on the third tick: never before two seconds, always within three (and a little slack).
+    DWORD shown = GetTickCount();
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(f.popup); }, 4500));
+    DWORD lasted = GetTickCount() - shown;
+    EXPECT_GE(lasted, 1900u);
+    EXPECT_LE(lasted, 3600u);
+
+    PressKey(VK_CAPITAL);
+    EXPECT_EQ("   ", StatusBarText(f.status, 1));
+    EXPECT_EQ("Capital: OFF", tray->FindByPid(pid, 1)->tip);
+    EXPECT_TRUE(IconMatchesResource(*tray->FindByPid(pid, 1), FenlowPath(), IDI_CAPSLOCK_OFF));
+    EXPECT_TRUE(IsWindowVisible(f.popup));
+    EXPECT_EQ("Caps. Lock: OFF", PopupText(f));
+}
+
+TEST_F(FenlowTest, EachLockDrivesItsOwnPaneAndOnlyWatchedOnesAnnounce)
+{
+    // No icon chosen and only Num Lock watched: panes follow all three keys regardless.
+    StoreFlags({{"Init", 1}, {"NumLockMsg", 1}});
+    Fenlow f = Start();
+    ASSERT_TRUE(f.popup);
+    DWORD pid = f.process.Pid();
+
+    struct Case
+    {
+        WORD vk;
+        int pane;
+        const char* on;
+        bool announced;
+        const char* popup;
+    };
+    const Case cases[] = {
+        {VK_CAPITAL, 1, "CAP", false, nullptr},
+        {VK_SCROLL, 2, "SCR", false, nullptr},
+        {VK_NUMLOCK, 3, "NUM", true, "Num. Lock: ON"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.on);
+        ASSERT_TRUE(SetLock(c.vk, true));
+        EXPECT_EQ(c.on, StatusBarText(f.status, c.pane));
+        EXPECT_EQ(c.announced, IsWindowVisible(f.popup) != FALSE);
+        if (c.popup)
+            EXPECT_EQ(c.popup, PopupText(f));
+    }
+    // The plain icon stays as it was, whatever the keys do.
+    ASSERT_EQ(std::vector<UINT>{0}, TrayIdsOf(pid));
+    EXPECT_EQ("Fenlow", tray->FindByPid(pid, 0)->tip);
+    EXPECT_TRUE(IconMatchesResource(*tray->FindByPid(pid, 0), FenlowPath(), IDI_TRAY));
+    ASSERT_TRUE(AllLocksOff());
+    EXPECT_EQ("   ", StatusBarText(f.status, 1));
+    EXPECT_EQ("   ", StatusBarText(f.status, 2));
+    EXPECT_EQ("   ", StatusBarText(f.status, 3));
+}
+
+TEST_F(FenlowTest, OrdinaryKeysPassThroughTheHookUnchanged)
+{
+    StoreFlags({{"Init", 1}, {"CapLock", 1}, {"ScrLock", 1}, {"NumLock", 1}});
+    Fenlow f = Start();
+    ASSERT_TRUE(f.main);
+
+    // A window of this test process takes the typing; the program's hook sees every key first.
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 100, 100, 400,
+                                30, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(edit);
+    SetForegroundWindow(edit);
+    SetFocus(edit);
+    Pump(200);
+    const std::string typed = "FENLOW 2026 HOOK";
+    for (char c : typed)
+        PressKey(static_cast<WORD>(c == ' ' ? VK_SPACE : c));
+    Pump(300);
+    wchar_t text[64] = {};
+    GetWindowTextW(edit, text, 64);
+    // Caps Lock is off and no shift is held: letters arrive lower case, exactly as typed.
+    EXPECT_EQ(L"fenlow 2026 hook", std::wstring(text));
+    EXPECT_EQ("   ", StatusBarText(f.status, 1));
+    EXPECT_TRUE(f.process.Running());
+    DestroyWindow(edit);
+}
+
+}  // namespace

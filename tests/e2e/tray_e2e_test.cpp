@@ -1,0 +1,219 @@
+// The real fenlow.exe in the notification area: options OK / Cancel, tray callback, menu, taskbar restart.
+#include "FenlowSession.h"
+
+using namespace e2e;
+
+namespace {
+
+const char* const kFlagNames[] = {"Init",    "Tray",       "CapLock",    "ScrLock",
+                                  "NumLock", "CapLockMsg", "ScrLockMsg", "NumLockMsg"};
+
+// name -> byte for a key that must hold exactly the eight one-byte REG_BINARY values.
+std::map<std::string, uint8_t> StoredFlags(const RegistryFixture& registry)
+{
+    std::map<std::string, uint8_t> flags;
+    for (const RegValue& value : registry.ReadAll()) {
+        EXPECT_EQ(static_cast<DWORD>(REG_BINARY), value.type) << value.name;
+        EXPECT_EQ(1u, value.data.size()) << value.name;
+        if (!value.data.empty())
+            flags[value.name] = value.data[0];
+    }
+    EXPECT_EQ(8u, flags.size());
+    for (const char* name : kFlagNames)
+        EXPECT_EQ(1u, flags.count(name)) << name;
+    return flags;
+}
+
+void Click(HWND button)
+{
+    // BM_CLICK works across processes: the button sends its own WM_COMMAND.
+    SendTimeout(button, BM_CLICK, 0, 0);
+}
+
+HWND WaitForTrayMenu()
+{
+    HWND menu = nullptr;
+    WaitUntil([&] {
+        menu = FindWindowW(L"#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    });
+    return menu;
+}
+
+TEST_F(FenlowTest, OptionsOkAppliesSavesAndRelaysTheIcons)
+{
+    Fenlow f = Start();
+    ASSERT_TRUE(f.options);
+    DWORD pid = f.process.Pid();
+    ASSERT_EQ(std::vector<UINT>{0}, TrayIdsOf(pid));
+    // Locks change only after the start: Wine gives a new process a blank key state.
+    ASSERT_TRUE(SetLock(VK_NUMLOCK, true));
+    EXPECT_TRUE(WaitUntil([&] { return StatusBarText(f.status, 3) == "NUM"; }));
+
+    Click(f.Box(IDC_ICON_NUM));
+    EXPECT_EQ(BST_CHECKED, CheckState(f.Box(IDC_ICON_NUM)));
+    Click(f.Box(IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return TrayIdsOf(pid) == std::vector<UINT>{3}; }));
+    // The refresh after the layout gives the new icon the current state at once.
+    TrayIcon num = *tray->FindByPid(pid, 3);
+    EXPECT_EQ("Nunlock: ON", num.tip);
+    EXPECT_TRUE(IconMatchesResource(num, FenlowPath(), IDI_NUMLOCK_ON));
+    EXPECT_FALSE(IsWindowVisible(f.main));
+    std::map<std::string, uint8_t> stored = StoredFlags(registry);
+    EXPECT_EQ(1, stored["Init"]);
+    EXPECT_EQ(1, stored["NumLock"]);
+    EXPECT_EQ(0, stored["CapLock"]);
+    EXPECT_EQ(0, stored["ScrLock"]);
+    EXPECT_EQ(0, stored["Tray"]);
+
+    // Unchecking every icon box brings the plain icon back alone.
+    PostMessageW(f.main, WM_COMMAND, IDM_TRAY_SHOW, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.main) != FALSE; }));
+    Click(f.Box(IDC_ICON_NUM));
+    Click(f.Box(IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return TrayIdsOf(pid) == std::vector<UINT>{0}; }));
+    EXPECT_EQ("Fenlow", tray->FindByPid(pid, 0)->tip);
+    EXPECT_EQ(0, StoredFlags(registry)["NumLock"]);
+}
+
+TEST_F(FenlowTest, OkWithoutChangeStillWritesAllEightAndKeepsTray)
+{
+    StoreFlags({{"Tray", 1}, {"CapLockMsg", 0x7f}});
+    Fenlow f = Start();
+    ASSERT_TRUE(f.options);
+    EXPECT_TRUE(IsWindowVisible(f.main));  // Init missing: shown
+    Click(f.Box(IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return registry.ReadAll().size() == 8; }));
+    std::map<std::string, uint8_t> stored = StoredFlags(registry);
+    EXPECT_EQ(1, stored["Init"]);
+    EXPECT_EQ(1, stored["Tray"]);  // the hidden box carries it through
+    EXPECT_EQ(1, stored["CapLockMsg"]);
+    EXPECT_FALSE(IsWindowVisible(f.main));
+}
+
+TEST_F(FenlowTest, CancelAndEscRevertTheBoxesAndWriteNothing)
+{
+    Fenlow f = Start();
+    ASSERT_TRUE(f.options);
+
+    Click(f.Box(IDC_ICON_CAPS));
+    Click(f.Box(IDC_MSG_NUM));
+    Click(f.Box(IDCANCEL));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(f.main); }));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(f.Box(IDC_ICON_CAPS)));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(f.Box(IDC_MSG_NUM)));
+
+    // Esc goes through the pump's dialog handling, as a key press in the dialog would.
+    PostMessageW(f.main, WM_COMMAND, IDM_TRAY_SHOW, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.main) != FALSE; }));
+    Click(f.Box(IDC_ICON_SCROLL));
+    PostMessageW(f.Box(IDC_ICON_SCROLL), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(f.main); }));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(f.Box(IDC_ICON_SCROLL)));
+    Pump(300);
+    EXPECT_FALSE(registry.KeyExists());
+    EXPECT_EQ(std::vector<UINT>{0}, TrayIdsOf(f.process.Pid()));
+
+    // Enter presses the default button, OK.
+    PostMessageW(f.main, WM_COMMAND, IDM_TRAY_SHOW, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.main) != FALSE; }));
+    Click(f.Box(IDC_ICON_SCROLL));
+    PostMessageW(f.Box(IDC_ICON_SCROLL), WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitUntil([&] { return registry.ReadAll().size() == 8; }));
+    EXPECT_EQ(1, StoredFlags(registry)["ScrLock"]);
+    EXPECT_EQ(std::vector<UINT>{2}, TrayIdsOf(f.process.Pid()));
+}
+
+TEST_F(FenlowTest, MinimiseHidesAndTheTrayBringsTheWindowBack)
+{
+    StoreFlags({{"Init", 1}, {"CapLock", 1}});
+    Fenlow f = Start();
+    ASSERT_TRUE(f.main);
+    DWORD pid = f.process.Pid();
+    ASSERT_TRUE(WaitUntil([&] { return TrayIdsOf(pid) == std::vector<UINT>{1}; }));
+    TrayIcon caps = *tray->FindByPid(pid, 1);
+    EXPECT_FALSE(IsWindowVisible(f.main));
+
+    ASSERT_TRUE(tray->Click(caps, WM_LBUTTONDBLCLK));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.main) != FALSE; }));
+
+    // Minimised means gone: hidden, so off the taskbar too.
+    PostMessageW(f.main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(f.main); }));
+    EXPECT_TRUE(IsIconic(f.main));
+
+    ASSERT_TRUE(tray->Click(caps, WM_LBUTTONDBLCLK));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.main) && !IsIconic(f.main); }));
+    RECT rc = WindowRect(f.main);
+    EXPECT_EQ(320, rc.right - rc.left);
+    EXPECT_EQ(356, rc.bottom - rc.top);
+
+    // Other mouse messages on the icon do nothing.
+    PostMessageW(f.main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(f.main); }));
+    ASSERT_TRUE(tray->Click(caps, WM_MOUSEMOVE));
+    ASSERT_TRUE(tray->Click(caps, WM_LBUTTONUP));
+    Pump(300);
+    EXPECT_FALSE(IsWindowVisible(f.main));
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    EXPECT_FALSE(menu && IsWindowVisible(menu));
+}
+
+TEST_F(FenlowTest, TrayMenuShowsTheWindowAndExitEndsAtOnce)
+{
+    StoreFlags({{"Init", 1}, {"ScrLock", 1}, {"NumLock", 1}});
+    Fenlow f = Start();
+    ASSERT_TRUE(f.main);
+    DWORD pid = f.process.Pid();
+    ASSERT_TRUE(WaitUntil([&] { return TrayIdsOf(pid) == std::vector<UINT>{2, 3}; }));
+
+    // A right press on one icon opens the menu; its default item shows the window.
+    ASSERT_TRUE(tray->Click(*tray->FindByPid(pid, 3), WM_RBUTTONDOWN));
+    ASSERT_TRUE(WaitForTrayMenu());
+    PressKey('F');
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.main) != FALSE; }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
+
+    // A left press on the other opens the same menu; "&Exit" ends the program without asking.
+    ASSERT_TRUE(tray->Click(*tray->FindByPid(pid, 2), WM_LBUTTONDOWN));
+    ASSERT_TRUE(WaitForTrayMenu());
+    PressKey('E');
+    DWORD code = 1234;
+    ASSERT_TRUE(f.process.WaitExit(5000, &code));
+    EXPECT_EQ(0u, code);
+    EXPECT_TRUE(TrayIconsOf(pid).empty());
+}
+
+TEST_F(FenlowTest, TaskbarRestartBringsTheChosenIconsBackOnce)
+{
+    StoreFlags({{"Init", 1}, {"CapLock", 1}, {"ScrLock", 1}, {"NumLock", 1}});
+    Fenlow f = Start();
+    ASSERT_TRUE(f.main);
+    DWORD pid = f.process.Pid();
+    ASSERT_TRUE(WaitUntil([&] { return TrayIdsOf(pid) == std::vector<UINT>{1, 2, 3}; }));
+    ASSERT_TRUE(SetLock(VK_CAPITAL, true));
+    ASSERT_TRUE(WaitUntil([&] { return tray->FindByPid(pid, 1)->tip == "Capital: ON"; }));
+
+    for (int restart = 0; restart < 3; ++restart) {
+        tray->Restart();
+        ASSERT_TRUE(WaitUntil([&] {
+            std::vector<TrayIcon> icons = TrayIconsOf(pid);
+            return icons.size() == 3 && icons[0].tip == "Capital: ON" && icons[2].tip == "Nunlock: OFF";
+        }));
+        EXPECT_EQ((std::vector<UINT>{1, 2, 3}), TrayIdsOf(pid));
+        TrayIcon caps = *tray->FindByPid(pid, 1), scroll = *tray->FindByPid(pid, 2), num = *tray->FindByPid(pid, 3);
+        EXPECT_TRUE(IconMatchesResource(caps, FenlowPath(), IDI_CAPSLOCK_ON));
+        EXPECT_EQ("Scroll: OFF", scroll.tip);
+        EXPECT_TRUE(IconMatchesResource(scroll, FenlowPath(), IDI_SCROLLLOCK_OFF));
+        EXPECT_EQ("Nunlock: OFF", num.tip);
+        EXPECT_TRUE(IconMatchesResource(num, FenlowPath(), IDI_NUMLOCK_OFF));
+    }
+    // Nothing failed on the way back: no add was refused.
+    for (const TrayCall& call : tray->Calls()) {
+        if (call.op == NIM_ADD) {
+            EXPECT_TRUE(call.result);
+        }
+    }
+}
+
+}  // namespace
