@@ -64,9 +64,11 @@ void CDlgNotify::OnInitDialog(HWND hwnd)
     HDC dc = ::GetDC(hwnd);
     int pixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(hwnd, dc);
-    g_popupFont = CreateFontA(-MulDiv(16, pixelsPerInch, 72), 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_STROKE_PRECIS, ANTIALIASED_QUALITY, FF_MODERN | VARIABLE_PITCH,
-                              nullptr);
+    // Clip precision 4 has no CLIP_ name (CLIP_STROKE_PRECIS is 2).
+    const BYTE kClipPrecision = 4;
+    g_popupFont =
+        CreateFontA(-MulDiv(16, pixelsPerInch, 72), 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                    kClipPrecision, ANTIALIASED_QUALITY, FF_MODERN | VARIABLE_PITCH, nullptr);
     m_text.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(g_popupFont), TRUE);
     // Template 107 has no glyph controls; these go to null handles and do nothing.
     m_glyph1.SendMessage(LCM_SETGLYPH, 0, 0xE10E);

@@ -1,0 +1,354 @@
+// The lock-state monitor of the real application object, driven through this thread's key state.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CFenlowApp.h"
+#include "Dorn32.h"
+#include "resource.h"
+
+#include <commctrl.h>
+
+using namespace Dorn32::Windows;
+
+namespace {
+
+// Every text the popup's text control was given, in order.
+std::vector<std::string> g_popupTexts;
+WNDPROC g_staticProc = nullptr;
+
+LRESULT CALLBACK RecordingTextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_SETTEXT && lParam)
+        g_popupTexts.push_back(reinterpret_cast<const char*>(lParam));
+    return CallWindowProcA(g_staticProc, hwnd, msg, wParam, lParam);
+}
+
+// The application's windows as start-up makes them, without its pump; once per process.
+bool g_appReady = false;
+bool g_refreshed = false;
+
+void MakeAppWindows()
+{
+    if (g_appReady)
+        return;
+    g_hInstance = GetModuleHandleA(nullptr);
+    InitCommonControls();
+    ASSERT_NE(0, g_app.RegisterWindowClass());
+    ASSERT_TRUE(g_app.CreateMainWindow());
+    ASSERT_NE(nullptr, g_app.CreateStatusBar(WS_CHILD | WS_VISIBLE));
+    int rightEdges[4] = {100, 150, 200, 249};
+    SendMessageA(g_app.m_hStatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rightEdges));
+    ASSERT_NE(nullptr, g_app.m_dlgNotify.CreateModeless(g_hInstance, g_app.m_hWnd, SW_HIDE));
+    HWND text = GetDlgItem(g_app.m_dlgNotify.m_hWnd, IDC_NOTIFY_TEXT);
+    g_staticProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(text, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingTextProc)));
+    g_appReady = true;
+}
+
+// GetKeyState reads this thread's key state, which SetKeyboardState sets.
+void SetLocks(bool caps, bool scroll, bool num)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CAPITAL] = caps ? 1 : 0;
+    keys[VK_SCROLL] = scroll ? 1 : 0;
+    keys[VK_NUMLOCK] = num ? 1 : 0;
+    SetKeyboardState(keys);
+}
+
+void SetNotify(BYTE caps, BYTE scroll, BYTE num)
+{
+    g_app.m_settings.CapLockMsg = caps;
+    g_app.m_settings.ScrLockMsg = scroll;
+    g_app.m_settings.NumLockMsg = num;
+}
+
+std::string PaneText(int pane)
+{
+    char text[256] = {};
+    SendMessageA(g_app.m_hStatusBar, SB_GETTEXTA, pane, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string PopupText()
+{
+    char text[256] = {};
+    GetDlgItemTextA(g_app.m_dlgNotify.m_hWnd, IDC_NOTIFY_TEXT, text, sizeof(text));
+    return text;
+}
+
+bool PopupVisible()
+{
+    return IsWindowVisible(g_app.m_dlgNotify.m_hWnd) != FALSE;
+}
+
+using Texts = std::vector<std::string>;
+
+class LockMonitorTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        MakeAppWindows();
+        ASSERT_TRUE(g_appReady);
+    }
+
+    // Start-up's first refresh (through LoadTrayResources) with the given locks, then a clean slate.
+    void StartWith(bool caps, bool scroll, bool num)
+    {
+        SetLocks(caps, scroll, num);
+        if (!g_refreshed)
+            g_app.LoadTrayResources();
+        else
+            g_app.RefreshLockStates();
+        g_refreshed = true;
+        g_app.m_dlgNotify.Hide();
+        g_app.m_popupCountdown = 0;
+        g_popupTexts.clear();
+    }
+};
+
+TEST_F(LockMonitorTest, StartUpStateIsNotAnnouncedLaterChangesAre)
+{
+    if (g_refreshed)
+        GTEST_SKIP() << "needs a process whose monitor has not refreshed yet";
+    SetNotify(1, 1, 1);
+    SetLocks(true, true, true);
+    g_app.LoadTrayResources();
+    g_refreshed = true;
+    EXPECT_FALSE(PopupVisible());
+    EXPECT_TRUE(g_popupTexts.empty());
+    EXPECT_EQ(0, g_app.m_popupCountdown);
+    // The indicators follow the keys from the first refresh on.
+    EXPECT_EQ("CAP", PaneText(1));
+    EXPECT_EQ("SCR", PaneText(2));
+    EXPECT_EQ("NUM", PaneText(3));
+    EXPECT_STREQ("Capital: ON", g_app.m_trayCaps.szTip);
+    EXPECT_STREQ("Scroll: ON", g_app.m_trayScroll.szTip);
+    EXPECT_STREQ("Nunlock: ON", g_app.m_trayNum.szTip);
+    EXPECT_EQ(g_app.m_iconCapsOn, g_app.m_trayCaps.hIcon);
+    EXPECT_EQ(g_app.m_iconScrollOn, g_app.m_trayScroll.hIcon);
+    EXPECT_EQ(g_app.m_iconNumOn, g_app.m_trayNum.hIcon);
+    EXPECT_NE(nullptr, g_app.m_iconCapsOn);
+
+    // Nothing changed: still nothing to announce.
+    g_app.RefreshLockStates();
+    EXPECT_FALSE(PopupVisible());
+    EXPECT_TRUE(g_popupTexts.empty());
+
+    SetLocks(false, true, true);
+    g_app.RefreshLockStates();
+    EXPECT_TRUE(PopupVisible());
+    EXPECT_EQ("Caps. Lock: OFF", PopupText());
+    EXPECT_EQ(1, g_app.m_popupCountdown);
+    EXPECT_EQ("   ", PaneText(1));
+
+    SetLocks(true, true, true);
+    g_app.RefreshLockStates();
+    EXPECT_TRUE(PopupVisible());
+    EXPECT_EQ("Caps. Lock: ON", PopupText());
+    EXPECT_EQ((Texts{"Caps. Lock: OFF", "Caps. Lock: ON"}), g_popupTexts);
+}
+
+TEST_F(LockMonitorTest, WithTheFlagOffOnlyTheIndicatorsChange)
+{
+    StartWith(false, false, false);
+    SetNotify(0, 1, 1);
+    EXPECT_EQ("   ", PaneText(1));
+    EXPECT_STREQ("Capital: OFF", g_app.m_trayCaps.szTip);
+    EXPECT_EQ(g_app.m_iconCapsOff, g_app.m_trayCaps.hIcon);
+
+    SetLocks(true, false, false);
+    g_app.RefreshLockStates();
+    EXPECT_EQ("CAP", PaneText(1));
+    EXPECT_STREQ("Capital: ON", g_app.m_trayCaps.szTip);
+    EXPECT_EQ(g_app.m_iconCapsOn, g_app.m_trayCaps.hIcon);
+    EXPECT_FALSE(PopupVisible());
+    EXPECT_TRUE(g_popupTexts.empty());
+    EXPECT_EQ(0, g_app.m_popupCountdown);
+
+    SetLocks(false, false, false);
+    g_app.RefreshLockStates();
+    EXPECT_EQ("   ", PaneText(1));
+    EXPECT_STREQ("Capital: OFF", g_app.m_trayCaps.szTip);
+    EXPECT_EQ(g_app.m_iconCapsOff, g_app.m_trayCaps.hIcon);
+    EXPECT_FALSE(PopupVisible());
+
+    // The other two keys, each with its own row of texts and pictures.
+    SetLocks(false, true, false);
+    g_app.RefreshLockStates();
+    EXPECT_EQ("SCR", PaneText(2));
+    EXPECT_EQ("   ", PaneText(3));
+    EXPECT_STREQ("Scroll: ON", g_app.m_trayScroll.szTip);
+    EXPECT_EQ(g_app.m_iconScrollOn, g_app.m_trayScroll.hIcon);
+    EXPECT_EQ("Scr. Lock: ON", PopupText());
+    SetLocks(false, false, true);
+    g_app.RefreshLockStates();
+    EXPECT_EQ("   ", PaneText(2));
+    EXPECT_EQ("NUM", PaneText(3));
+    EXPECT_STREQ("Scroll: OFF", g_app.m_trayScroll.szTip);
+    EXPECT_EQ(g_app.m_iconScrollOff, g_app.m_trayScroll.hIcon);
+    EXPECT_STREQ("Nunlock: ON", g_app.m_trayNum.szTip);
+    EXPECT_EQ(g_app.m_iconNumOn, g_app.m_trayNum.hIcon);
+    EXPECT_EQ("Num. Lock: ON", PopupText());
+    EXPECT_EQ((Texts{"Scr. Lock: ON", "Scr. Lock: OFF", "Num. Lock: ON"}), g_popupTexts);
+    SetLocks(false, false, false);
+    g_app.RefreshLockStates();
+    EXPECT_STREQ("Nunlock: OFF", g_app.m_trayNum.szTip);
+    EXPECT_EQ(g_app.m_iconNumOff, g_app.m_trayNum.hIcon);
+    EXPECT_EQ("Num. Lock: OFF", PopupText());
+}
+
+TEST_F(LockMonitorTest, KeyWithoutTrayIconStillDrivesPaneAndPopup)
+{
+    StartWith(false, false, false);
+    g_app.m_settings.CapLock = 0;
+    g_app.m_settings.ScrLock = 1;
+    g_app.m_settings.NumLock = 1;
+    g_app.LayoutTrayIcons();
+    EXPECT_FALSE(g_app.m_trayCaps.Modify()) << "no Caps Lock icon in the notification area";
+    EXPECT_TRUE(g_app.m_trayScroll.Modify());
+    SetNotify(1, 0, 0);
+
+    SetLocks(true, false, false);
+    g_app.RefreshLockStates();
+    EXPECT_EQ("CAP", PaneText(1));
+    EXPECT_TRUE(PopupVisible());
+    EXPECT_EQ("Caps. Lock: ON", PopupText());
+    EXPECT_STREQ("Capital: ON", g_app.m_trayCaps.szTip);
+    EXPECT_EQ(g_app.m_iconCapsOn, g_app.m_trayCaps.hIcon);
+}
+
+TEST_F(LockMonitorTest, SeveralChangesInOneRefreshAnnounceInCapsScrollNumOrder)
+{
+    StartWith(false, false, false);
+    SetNotify(1, 1, 1);
+
+    SetLocks(true, false, true);
+    g_app.RefreshLockStates();
+    EXPECT_EQ((Texts{"Caps. Lock: ON", "Num. Lock: ON"}), g_popupTexts);
+    EXPECT_EQ("Num. Lock: ON", PopupText());
+    EXPECT_TRUE(PopupVisible());
+
+    g_popupTexts.clear();
+    SetLocks(false, true, true);
+    g_app.RefreshLockStates();
+    EXPECT_EQ((Texts{"Caps. Lock: OFF", "Scr. Lock: ON"}), g_popupTexts);
+    EXPECT_EQ("Scr. Lock: ON", PopupText());
+
+    g_popupTexts.clear();
+    SetLocks(true, false, false);
+    g_app.RefreshLockStates();
+    EXPECT_EQ((Texts{"Caps. Lock: ON", "Scr. Lock: OFF", "Num. Lock: OFF"}), g_popupTexts);
+    EXPECT_EQ("Num. Lock: OFF", PopupText());
+
+    // The flags are read at each refresh: an unwatched key in the middle is skipped.
+    g_popupTexts.clear();
+    SetNotify(1, 0, 1);
+    SetLocks(false, true, true);
+    g_app.RefreshLockStates();
+    EXPECT_EQ((Texts{"Caps. Lock: OFF", "Num. Lock: ON"}), g_popupTexts);
+    EXPECT_EQ("SCR", PaneText(2));
+
+    // The unwatched change was still recorded: watching it now announces nothing old.
+    g_popupTexts.clear();
+    SetNotify(1, 1, 1);
+    g_app.RefreshLockStates();
+    EXPECT_TRUE(g_popupTexts.empty());
+}
+
+TEST_F(LockMonitorTest, PopupHidesOnTheThirdTickAfterTheLastShow)
+{
+    StartWith(false, false, false);
+    SetNotify(1, 1, 1);
+
+    SetLocks(true, false, false);
+    g_app.RefreshLockStates();
+    ASSERT_TRUE(PopupVisible());
+    g_app.OnTimerTick();
+    EXPECT_TRUE(PopupVisible()) << "first tick";
+    g_app.OnTimerTick();
+    EXPECT_TRUE(PopupVisible()) << "second tick";
+    g_app.OnTimerTick();
+    EXPECT_FALSE(PopupVisible()) << "third tick";
+    RECT rc;
+    GetWindowRect(g_app.m_dlgNotify.m_hWnd, &rc);
+    EXPECT_EQ(0, rc.right - rc.left);
+    EXPECT_EQ(0, rc.left);
+
+    // A second notification within the time starts it again.
+    SetLocks(false, false, false);
+    g_app.RefreshLockStates();
+    g_app.OnTimerTick();
+    g_app.OnTimerTick();
+    ASSERT_TRUE(PopupVisible());
+    SetLocks(true, false, false);
+    g_app.RefreshLockStates();
+    g_app.OnTimerTick();
+    EXPECT_TRUE(PopupVisible()) << "first tick after the second show";
+    g_app.OnTimerTick();
+    EXPECT_TRUE(PopupVisible()) << "second tick after the second show";
+    g_app.OnTimerTick();
+    EXPECT_FALSE(PopupVisible()) << "third tick after the second show";
+
+    // A change made without any key event is found by the next tick, which also counts.
+    SetLocks(false, false, false);
+    g_app.OnTimerTick();
+    EXPECT_TRUE(PopupVisible());
+    EXPECT_EQ("Caps. Lock: OFF", PopupText());
+    g_app.OnTimerTick();
+    EXPECT_TRUE(PopupVisible());
+    g_app.OnTimerTick();
+    EXPECT_FALSE(PopupVisible());
+
+    // With nothing pending every tick hides the popup.
+    g_app.m_dlgNotify.ShowWindow(SW_SHOWNORMAL);
+    g_app.OnTimerTick();
+    EXPECT_FALSE(PopupVisible());
+}
+
+TEST_F(LockMonitorTest, HookRefreshesOnLockKeysAndPassesEveryEventOn)
+{
+    EXPECT_NE(nullptr, g_app.m_hook) << "WM_CREATE installs the keyboard hook";
+    StartWith(false, false, false);
+    SetNotify(0, 0, 0);
+    KBDLLHOOKSTRUCT event = {};
+
+    SetLocks(true, false, false);
+    event.vkCode = VK_CAPITAL;
+    EXPECT_EQ(0, LowLevelKeyboardProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&event)));
+    EXPECT_EQ("CAP", PaneText(1));
+
+    // Other keys do not refresh.
+    SetLocks(false, false, false);
+    event.vkCode = 'A';
+    EXPECT_EQ(0, LowLevelKeyboardProc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&event)));
+    EXPECT_EQ("CAP", PaneText(1));
+    event.vkCode = VK_SHIFT;
+    EXPECT_EQ(0, LowLevelKeyboardProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&event)));
+    EXPECT_EQ("CAP", PaneText(1));
+
+    // A negative code is only passed on.
+    event.vkCode = VK_CAPITAL;
+    EXPECT_EQ(0, LowLevelKeyboardProc(-1, WM_KEYDOWN, reinterpret_cast<LPARAM>(&event)));
+    EXPECT_EQ("CAP", PaneText(1));
+
+    // Any of the three lock keys, in any kind of event, refreshes all three.
+    event.vkCode = VK_NUMLOCK;
+    EXPECT_EQ(0, LowLevelKeyboardProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&event)));
+    EXPECT_EQ("   ", PaneText(1));
+    SetLocks(true, false, false);
+    event.vkCode = VK_SCROLL;
+    EXPECT_EQ(0, LowLevelKeyboardProc(HC_ACTION, WM_SYSKEYDOWN, reinterpret_cast<LPARAM>(&event)));
+    EXPECT_EQ("CAP", PaneText(1));
+    SetLocks(false, true, false);
+    event.vkCode = VK_CAPITAL;
+    event.flags = LLKHF_INJECTED;
+    EXPECT_EQ(0, LowLevelKeyboardProc(HC_ACTION, WM_SYSKEYUP, reinterpret_cast<LPARAM>(&event)));
+    EXPECT_EQ("   ", PaneText(1));
+    EXPECT_EQ("SCR", PaneText(2));
+}
+
+}  // namespace
