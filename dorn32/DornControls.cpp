@@ -8,8 +8,7 @@ namespace Windows {
 
 namespace {
 
-void RegisterControlClass(HINSTANCE instance, LPCSTR name, WNDPROC proc, UINT style, LPCTSTR cursor,
-                          HBRUSH background)
+void RegisterControlClass(HINSTANCE instance, LPCSTR name, WNDPROC proc, UINT style, LPCTSTR cursor, HBRUSH background)
 {
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof(wc);

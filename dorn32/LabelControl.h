@@ -11,9 +11,9 @@ struct LabelData
 {
     HWND window;
     COLORREF textColor;
-    HFONT font;        // null: the stock default GUI font
-    WCHAR glyph[8];    // empty: the window text is drawn instead
-    HFONT ownedFont;   // the latest font the control made itself; deleted with the control or its successor
+    HFONT font;       // null: the stock default GUI font
+    WCHAR glyph[8];   // empty: the window text is drawn instead
+    HFONT ownedFont;  // the latest font the control made itself; deleted with the control or its successor
 };
 
 LRESULT CALLBACK LabelWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

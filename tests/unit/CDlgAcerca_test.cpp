@@ -1,0 +1,419 @@
+// The about box, shown modally from the real resources and driven from a timer inside its own modal loop.
+#include <windows.h>
+
+#include <string.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "CDlgAcerca.h"
+#include "Dorn32.h"
+#include "DornControls.h"
+#include "LabelControl.h"
+#include "ProductInfo.h"
+#include "resource.h"
+#include "version.h"
+
+using namespace Dorn32::Windows;
+
+namespace {
+
+std::string TextOf(HWND hwnd)
+{
+    std::vector<char> text(8192);
+    SendMessageA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
+
+LabelData* LabelOf(HWND label)
+{
+    return reinterpret_cast<LabelData*>(GetWindowLongPtrA(label, 0));
+}
+
+LOGFONTA LogFontOf(HGDIOBJ font)
+{
+    LOGFONTA logFont = {};
+    GetObjectA(font, sizeof(logFont), &logFont);
+    return logFont;
+}
+
+// Shows the box modally; once it is up, `inspect` looks at it and `close` ends it.
+class AboutBoxRun
+{
+public:
+    AboutBoxRun(std::function<void(HWND)> inspect, std::function<void(HWND)> close)
+        : m_inspect(std::move(inspect)), m_close(std::move(close))
+    {
+    }
+
+    INT_PTR Show(CDlgAcerca& dialog)
+    {
+        s_current = this;
+        UINT_PTR timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, OnTimer);
+        INT_PTR result = dialog.DoModal(g_hInstance, nullptr);
+        KillTimer(nullptr, timer);
+        s_current = nullptr;
+        return result;
+    }
+
+    bool Ran() const { return m_ran; }
+
+private:
+    struct Search
+    {
+        bool visibleOnly;
+        HWND found;
+    };
+
+    static BOOL CALLBACK Match(HWND hwnd, LPARAM param)
+    {
+        auto* search = reinterpret_cast<Search*>(param);
+        char className[16] = "";
+        GetClassNameA(hwnd, className, sizeof(className));
+        if (strcmp(className, "#32770") != 0 || (search->visibleOnly && !IsWindowVisible(hwnd)))
+            return TRUE;
+        search->found = hwnd;
+        return FALSE;
+    }
+
+    static HWND FindDialog(bool visibleOnly)
+    {
+        Search search = {visibleOnly, nullptr};
+        EnumThreadWindows(GetCurrentThreadId(), Match, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        AboutBoxRun* run = s_current;
+        if (!run || run->m_ran)
+            return;
+        HWND dialog = FindDialog(true);
+        if (!dialog) {
+            // Never shown: end it rather than wait for ever.
+            if (++run->m_ticks == 500) {
+                ADD_FAILURE() << "the about box did not show";
+                KillTimer(nullptr, timer);
+                if (HWND hidden = FindDialog(false))
+                    EndDialog(hidden, -2);
+            }
+            return;
+        }
+        KillTimer(nullptr, timer);
+        run->m_ran = true;
+        run->m_inspect(dialog);
+        run->m_close(dialog);
+    }
+
+    static AboutBoxRun* s_current;
+    std::function<void(HWND)> m_inspect;
+    std::function<void(HWND)> m_close;
+    bool m_ran = false;
+    int m_ticks = 0;
+};
+
+AboutBoxRun* AboutBoxRun::s_current = nullptr;
+
+void PressCancel(HWND dialog)
+{
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+void Nothing(HWND) {}
+
+class CDlgAcercaTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        g_hInstance = GetModuleHandleA(nullptr);
+        RegisterCustomControls();
+        g_productInfo.Load(FENLOW_PRODUCT_NAME, g_disclaimer);
+    }
+
+    void SetUp() override
+    {
+        // A quit message left in this thread's queue by an earlier test would end the modal loop at once.
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    // Leaves the record as start-up made it for the next test.
+    void TearDown() override { g_productInfo.Load(FENLOW_PRODUCT_NAME, g_disclaimer); }
+
+    CDlgAcerca m_dialog;
+};
+
+TEST_F(CDlgAcercaTest, ShowsTheBoldTitleTheLinkAndTheAboutText)
+{
+    ASSERT_EQ(std::string(g_productInfo.aboutText).rfind("Fenlow\r\nVersion : 0.1 Beta\r\n", 0), 0u);
+    AboutBoxRun run(
+        [](HWND dialog) {
+            EXPECT_EQ(TextOf(dialog), "About...");
+            HWND title = GetDlgItem(dialog, IDC_ABOUT_TITLE);
+            HWND link = GetDlgItem(dialog, IDC_ABOUT_LINK);
+            HWND about = GetDlgItem(dialog, IDC_ABOUT_TEXT);
+            ASSERT_TRUE(title && link && about);
+
+            EXPECT_EQ(TextOf(title), "Fenlow v0.1 Beta");
+            // The default GUI font made bold, nothing else changed.
+            LOGFONTA expected = LogFontOf(GetStockObject(DEFAULT_GUI_FONT));
+            expected.lfWeight = FW_BOLD;
+            LOGFONTA titleFont = LogFontOf(LabelOf(title)->font);
+            EXPECT_EQ(titleFont.lfWeight, FW_BOLD);
+            EXPECT_EQ(memcmp(&titleFont, &expected, sizeof(expected)), 0);
+
+            EXPECT_EQ(TextOf(link), FENLOW_WEBSITE);
+            EXPECT_EQ(LabelOf(link)->textColor, GetSysColor(COLOR_HOTLIGHT));
+            // The link keeps its own underlined font, whatever the dialog's template font.
+            EXPECT_EQ(LabelOf(link)->font, LabelOf(link)->ownedFont);
+            LOGFONTA linkFont = LogFontOf(LabelOf(link)->font);
+            EXPECT_EQ(linkFont.lfUnderline, 1);
+            EXPECT_EQ(linkFont.lfWeight, LogFontOf(GetStockObject(DEFAULT_GUI_FONT)).lfWeight);
+
+            EXPECT_EQ(TextOf(about), g_productInfo.aboutText);
+            // The first tab stop has the focus.
+            EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDOK));
+        },
+        PressCancel);
+    EXPECT_EQ(run.Show(m_dialog), 0);
+    EXPECT_TRUE(run.Ran());
+}
+
+TEST_F(CDlgAcercaTest, MembersAreBoundToTheirControls)
+{
+    AboutBoxRun run(
+        [this](HWND dialog) {
+            EXPECT_EQ(m_dialog.m_hWnd, dialog);
+            EXPECT_EQ(m_dialog.m_title.m_hWnd, GetDlgItem(dialog, IDC_ABOUT_TITLE));
+            EXPECT_EQ(m_dialog.m_link.m_hWnd, GetDlgItem(dialog, IDC_ABOUT_LINK));
+            EXPECT_EQ(m_dialog.m_aboutBox.m_hWnd, GetDlgItem(dialog, IDC_ABOUT_TEXT));
+        },
+        PressCancel);
+    EXPECT_EQ(run.Show(m_dialog), 0);
+    EXPECT_TRUE(run.Ran());
+}
+
+TEST_F(CDlgAcercaTest, OkEscapeAndTheCloseBoxEachCloseItWithZero)
+{
+    const std::vector<std::pair<const char*, std::function<void(HWND)>>> ways = {
+        {"OK button", [](HWND dialog) { SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); }},
+        // The dialog manager turns Escape on the focused control into IDCANCEL.
+        {"Escape", [](HWND) { PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001); }},
+        {"close box", [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"WM_CLOSE", [](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.first);
+        AboutBoxRun run(Nothing, way.second);
+        EXPECT_EQ(run.Show(m_dialog), 0);
+        EXPECT_TRUE(run.Ran());
+    }
+}
+
+TEST_F(CDlgAcercaTest, OtherCommandsLeaveItOpen)
+{
+    HWND stillThere = nullptr;
+    AboutBoxRun run(Nothing, [&stillThere](HWND dialog) {
+        SendMessageA(dialog, WM_COMMAND, IDM_ABOUT, 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_TEXT, EN_SETFOCUS),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_ABOUT_TEXT)));
+        if (IsWindow(dialog) && IsWindowVisible(dialog))
+            stillThere = dialog;
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(run.Show(m_dialog), 0);
+    EXPECT_NE(stillThere, nullptr);
+}
+
+TEST_F(CDlgAcercaTest, EachShowingTakesTheTextsFromTheRecordAfresh)
+{
+    std::vector<std::string> seen;
+    auto collect = [&seen](HWND dialog) {
+        seen.push_back(TextOf(GetDlgItem(dialog, IDC_ABOUT_TITLE)) + "|" + TextOf(GetDlgItem(dialog, IDC_ABOUT_LINK)) +
+                       "|" + TextOf(GetDlgItem(dialog, IDC_ABOUT_TEXT)));
+    };
+    for (int showing = 0; showing < 2; ++showing) {
+        AboutBoxRun run(collect, PressCancel);
+        EXPECT_EQ(run.Show(m_dialog), 0);
+    }
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_EQ(seen[0], std::string("Fenlow v0.1 Beta|") + FENLOW_WEBSITE + "|" + g_productInfo.aboutText);
+
+    strcpy(g_productInfo.productVersion, "0.n");
+    strcpy(g_productInfo.aboutText, "other\r\ntext");
+    AboutBoxRun changed(collect, PressCancel);
+    EXPECT_EQ(changed.Show(m_dialog), 0);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[2], std::string("Fenlow v0.n|") + FENLOW_WEBSITE + "|other\r\ntext");
+
+    // The title holds at most 99 characters.
+    memset(g_productInfo.productName, 'N', 120);
+    g_productInfo.productName[120] = '\0';
+    std::string title;
+    AboutBoxRun longName([&title](HWND dialog) { title = TextOf(GetDlgItem(dialog, IDC_ABOUT_TITLE)); }, PressCancel);
+    EXPECT_EQ(longName.Show(m_dialog), 0);
+    EXPECT_EQ(title, std::string(99, 'N'));
+}
+
+TEST_F(CDlgAcercaTest, NoFontOutlivesItsShowing)
+{
+    auto count = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
+    // One showing first, so that what the system caches once is not counted.
+    AboutBoxRun warmUp(Nothing, PressCancel);
+    ASSERT_EQ(warmUp.Show(m_dialog), 0);
+    const DWORD before = count();
+
+    for (int showing = 0; showing < 50; ++showing) {
+        std::vector<HGDIOBJ> fonts;
+        AboutBoxRun run(
+            [&fonts](HWND dialog) {
+                for (int id : {IDC_ABOUT_TITLE, IDC_ABOUT_LINK}) {
+                    const LabelData* label = LabelOf(GetDlgItem(dialog, id));
+                    fonts.push_back(label->font);
+                    fonts.push_back(label->ownedFont);
+                }
+            },
+            PressCancel);
+        ASSERT_EQ(run.Show(m_dialog), 0);
+        ASSERT_EQ(fonts.size(), 4u);
+        // The title's bold font is the dialog's, not the label's own.
+        ASSERT_NE(fonts[0], fonts[1]);
+        for (HGDIOBJ font : fonts)
+            ASSERT_EQ(GetObjectType(font), 0u) << "showing " << showing << ", font " << font;
+    }
+    // Zero under Wine, which does not count; the handle checks above hold there too.
+    EXPECT_EQ(count(), before);
+}
+
+TEST_F(CDlgAcercaTest, FontsAreAliveWhileItShows)
+{
+    AboutBoxRun run(
+        [](HWND dialog) {
+            for (int id : {IDC_ABOUT_TITLE, IDC_ABOUT_LINK}) {
+                const LabelData* label = LabelOf(GetDlgItem(dialog, id));
+                EXPECT_EQ(GetObjectType(label->font), static_cast<DWORD>(OBJ_FONT));
+                EXPECT_EQ(GetObjectType(label->ownedFont), static_cast<DWORD>(OBJ_FONT));
+            }
+        },
+        PressCancel);
+    EXPECT_EQ(run.Show(m_dialog), 0);
+    EXPECT_TRUE(run.Ran());
+}
+
+// Reads the compiled template 104 (Spanish, modern sort) the way the dialog manager does.
+class TemplateReader
+{
+public:
+    explicit TemplateReader(const BYTE* data) : m_at(data) {}
+
+    WORD Word() { return Take<WORD>(); }
+    DWORD Dword() { return Take<DWORD>(); }
+    short Short() { return Take<short>(); }
+
+    // A string, or 0xFFFF and an ordinal, written as "#n".
+    std::string StringOrOrdinal()
+    {
+        if (*reinterpret_cast<const WORD*>(m_at) == 0xFFFF) {
+            Word();
+            return "#" + std::to_string(Word());
+        }
+        std::string text;
+        while (WORD c = Word())
+            text += static_cast<char>(c);
+        return text;
+    }
+
+    void Skip(size_t count) { m_at += count; }
+
+    void AlignToDword()
+    {
+        while (reinterpret_cast<UINT_PTR>(m_at) % 4)
+            ++m_at;
+    }
+
+private:
+    template <typename T>
+    T Take()
+    {
+        T value;
+        memcpy(&value, m_at, sizeof(T));
+        m_at += sizeof(T);
+        return value;
+    }
+
+    const BYTE* m_at;
+};
+
+TEST(CDlgAcercaTemplate, MatchesTheDesign)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceExA(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_ACERCA),
+                                  MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN));
+    ASSERT_NE(found, nullptr);
+    TemplateReader reader(static_cast<const BYTE*>(LockResource(LoadResource(module, found))));
+
+    EXPECT_EQ(reader.Word(), 1);  // DLGTEMPLATEEX
+    EXPECT_EQ(reader.Word(), 0xFFFF);
+    reader.Dword();
+    EXPECT_EQ(reader.Dword(), 0u);
+    EXPECT_EQ(reader.Dword(), 0x80C808C8u);
+    const WORD controls = reader.Word();
+    ASSERT_EQ(controls, 5);
+    const short box[4] = {reader.Short(), reader.Short(), reader.Short(), reader.Short()};
+    EXPECT_EQ(box[2], 213);
+    EXPECT_EQ(box[3], 142);
+    EXPECT_EQ(reader.StringOrOrdinal(), "");
+    EXPECT_EQ(reader.StringOrOrdinal(), "");
+    EXPECT_EQ(reader.StringOrOrdinal(), "About...");
+    EXPECT_EQ(reader.Word(), 8);
+    EXPECT_EQ(reader.Word(), 400);
+    reader.Word();  // italic and charset
+    EXPECT_EQ(reader.StringOrOrdinal(), "MS Shell Dlg");
+
+    struct Control
+    {
+        int id;
+        const char* className;
+        const char* text;
+        DWORD style;
+        short x, y, width, height;
+    };
+    const Control expected[] = {
+        {IDOK, "Button", "OK", 0x50010001, 82, 122, 50, 14},
+        {-1, "Static", "#102", 0x50000003, 6, 9, 20, 20},
+        {IDC_ABOUT_TEXT, "Edit", "", 0x50A00C44, 35, 37, 171, 75},
+        {IDC_ABOUT_LINK, "Link", "web", 0x50010000, 35, 23, 169, 11},
+        {IDC_ABOUT_TITLE, "Text", "Titulo", 0x50010000, 35, 10, 169, 11},
+    };
+    for (const Control& control : expected) {
+        SCOPED_TRACE(control.id);
+        reader.AlignToDword();
+        reader.Dword();                 // help id
+        EXPECT_EQ(reader.Dword(), 0u);  // extended style
+        EXPECT_EQ(reader.Dword(), control.style);
+        EXPECT_EQ(reader.Short(), control.x);
+        EXPECT_EQ(reader.Short(), control.y);
+        EXPECT_EQ(reader.Short(), control.width);
+        EXPECT_EQ(reader.Short(), control.height);
+        EXPECT_EQ(static_cast<int>(reader.Dword()), control.id);
+        // The predefined classes may be written as the ordinals 0x80 to 0x85.
+        std::string className = reader.StringOrOrdinal();
+        if (className == "#128")
+            className = "Button";
+        else if (className == "#129")
+            className = "Edit";
+        else if (className == "#130")
+            className = "Static";
+        EXPECT_EQ(_stricmp(className.c_str(), control.className), 0) << className;
+        EXPECT_EQ(reader.StringOrOrdinal(), control.text);
+        reader.Skip(reader.Word());  // creation data
+    }
+}
+
+}  // namespace
