@@ -29,6 +29,7 @@ shot settings-and-tray.png 0.5
 xdotool key Caps_Lock
 shot popup.png 0.4
 # The about box, through the menu bar: Help, About...
+sleep 3  # let the popup go first
 xdotool mousemove 55 32 click 1; sleep 0.5; xdotool key Down Return
 shot about.png 1.5
 wineserver -k
