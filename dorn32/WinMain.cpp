@@ -10,6 +10,9 @@ HINSTANCE g_hInstance = nullptr;
 
 namespace {
 
+// Handed on when no memory can be had: still a vector whose entry argv[argc] is null.
+char* g_noArguments[1] = {nullptr};
+
 // Splits the wide command line into a GPTR-allocated, null-terminated ANSI vector.
 // The vector and its strings live until the process ends.
 char** CommandLineToAnsiArgv(int* argc)
@@ -18,12 +21,12 @@ char** CommandLineToAnsiArgv(int* argc)
     if (!wide) {
         // An unsplittable command line: start with no arguments rather than not at all.
         *argc = 0;
-        return static_cast<char**>(GlobalAlloc(GPTR, sizeof(char*)));
+        return g_noArguments;
     }
     char** argv = static_cast<char**>(GlobalAlloc(GPTR, (*argc + 1) * sizeof(char*)));
     if (!argv) {
         *argc = 0;
-        return nullptr;
+        return g_noArguments;
     }
     for (int i = 0; i < *argc; ++i) {
         int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide[i], -1, nullptr, 0, nullptr, nullptr);

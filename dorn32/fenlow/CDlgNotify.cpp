@@ -132,7 +132,8 @@ void CDlgNotify::Show(const char* text)
     m_countdown = 1;
     m_text.SetWindowText(text);
     Place();
-    ShowWindow(SW_SHOWNORMAL);
+    // Never activated: the keyboard stays with the window the user is typing in.
+    ShowWindow(SW_SHOWNOACTIVATE);
 }
 
 void CDlgNotify::Place()
@@ -148,7 +149,7 @@ void CDlgNotify::Place()
     m_width = width;
     m_height = height;
     MoveWindow(m_hWnd, m_x, m_y, m_width, m_height, TRUE);
-    SetWindowPos(m_hWnd, HWND_TOPMOST, m_x, m_y, m_width, m_height, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(m_hWnd, HWND_TOPMOST, m_x, m_y, m_width, m_height, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void CDlgNotify::Hide()

@@ -42,6 +42,11 @@ const LockKey kLockKeys[] = {
 
 const char kPaneOff[] = "   ";
 
+// The hook can run inside a refresh, while a tray request waits on the shell: that nested call
+// only asks the running refresh to go round again, so that the last states read are the ones shown.
+bool g_refreshing;
+bool g_refreshAgain;
+
 }  // namespace
 
 CFenlowApp::CFenlowApp()
@@ -126,17 +131,26 @@ BOOL CFenlowApp::OnCreate(HWND hwnd)
 
 void CFenlowApp::RefreshLockStates()
 {
-    for (const LockKey& key : kLockKeys) {
-        BYTE on = (GetKeyState(key.vk) & 1) ? 1 : 0;
-        DornTrayIcon& tray = this->*key.tray;
-        tray.SetIcon(on ? this->*key.iconOn : this->*key.iconOff);
-        tray.SetTip(on ? key.tipOn : key.tipOff);
-        ::SendMessageA(m_hStatusBar, SB_SETTEXTA, key.pane, reinterpret_cast<LPARAM>(on ? key.paneOn : kPaneOff));
-        if (g_lockMonitorReady && *key.previous != on && m_settings.*key.notify)
-            m_dlgNotify.Show(on ? key.popupOn : key.popupOff);
-        *key.previous = on;
+    if (g_refreshing) {
+        g_refreshAgain = true;
+        return;
     }
-    g_lockMonitorReady = 1;
+    g_refreshing = true;
+    do {
+        g_refreshAgain = false;
+        for (const LockKey& key : kLockKeys) {
+            BYTE on = (GetKeyState(key.vk) & 1) ? 1 : 0;
+            DornTrayIcon& tray = this->*key.tray;
+            tray.SetIcon(on ? this->*key.iconOn : this->*key.iconOff);
+            tray.SetTip(on ? key.tipOn : key.tipOff);
+            ::SendMessageA(m_hStatusBar, SB_SETTEXTA, key.pane, reinterpret_cast<LPARAM>(on ? key.paneOn : kPaneOff));
+            if (g_lockMonitorReady && *key.previous != on && m_settings.*key.notify)
+                m_dlgNotify.Show(on ? key.popupOn : key.popupOff);
+            *key.previous = on;
+        }
+        g_lockMonitorReady = 1;
+    } while (g_refreshAgain);
+    g_refreshing = false;
 }
 
 void CFenlowApp::OnTimerTick()

@@ -1,0 +1,238 @@
+// The real application object, hosted in this test process, repeated many times over: taskbar
+// restarts, about box showings, popups and refreshes must not leave GDI or USER objects behind,
+// nor (popups and refreshes) memory. In-process because under Wine only here can menus and icons
+// be counted (see StressProbe.h).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "CFenlowApp.h"
+#include "Dorn32.h"
+#include "DornControls.h"
+#include "FenlowDriver.h"
+#include "ProductInfo.h"
+#include "StressProbe.h"
+#include "StressTray.h"
+#include "resource.h"
+#include "version.h"
+
+using namespace Dorn32::Windows;
+
+namespace {
+
+// Objects that may appear once and stay (caches, a first brush): not growth with the count.
+const long kSlack = 4;
+// The heap may take a page or a few for its own books; a leak of even 10 bytes a round shows.
+const long long kMemorySlack = 64 * 1024;
+
+struct Counts
+{
+    long gdi;
+    long user;
+    SIZE_T memory;
+};
+
+Counts Take()
+{
+    e2e::Pump(50);
+    return {e2e::GdiObjects(GetCurrentProcess()).value, e2e::OwnUserObjects().value,
+            e2e::PrivateBytes(GetCurrentProcess())};
+}
+
+long long MemoryGrowth(const Counts& before, const Counts& after)
+{
+    return static_cast<long long>(after.memory) - static_cast<long long>(before.memory);
+}
+
+void Report(const char* what, int times, const Counts& before, const Counts& after)
+{
+    std::printf("%s x%d: GDI %ld -> %ld, USER %ld -> %ld, private bytes %lu -> %lu (%s; %s)\n", what, times,
+                before.gdi, after.gdi, before.user, after.user, static_cast<unsigned long>(before.memory),
+                static_cast<unsigned long>(after.memory), e2e::GdiObjects(GetCurrentProcess()).source.c_str(),
+                e2e::OwnUserObjects().source.c_str());
+    ::testing::Test::RecordProperty(std::string(what) + "_gdi_growth", static_cast<int>(after.gdi - before.gdi));
+    ::testing::Test::RecordProperty(std::string(what) + "_user_growth", static_cast<int>(after.user - before.user));
+    ::testing::Test::RecordProperty(std::string(what) + "_private_bytes_growth",
+                                    static_cast<int>(MemoryGrowth(before, after)));
+}
+
+void ExpectFlat(const Counts& before, const Counts& after, bool memoryToo = false)
+{
+    ASSERT_GT(before.gdi, 0) << "no GDI count on this system";
+    ASSERT_GT(before.user, 0) << "no USER count on this system";
+    EXPECT_LE(after.gdi - before.gdi, kSlack);
+    EXPECT_LE(after.user - before.user, kSlack);
+    if (memoryToo) {
+        ASSERT_GT(before.memory, 0u);
+        EXPECT_LE(MemoryGrowth(before, after), kMemorySlack);
+    }
+}
+
+// The application's windows as start-up makes them, without its pump: once per process, each
+// test being a process of its own.
+class StressInProcess : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        static bool used = false;
+        if (used)
+            GTEST_SKIP() << "one application object per process: run each test on its own, as ctest does";
+        used = true;
+        tray = std::make_unique<e2e::StressTray>();
+        g_hInstance = GetModuleHandleA(nullptr);
+        InitCommonControls();
+        RegisterCustomControls();
+        g_productInfo.Load(FENLOW_PRODUCT_NAME, g_disclaimer);
+        ASSERT_NE(0, g_app.RegisterWindowClass());
+        ASSERT_TRUE(g_app.CreateMainWindow());
+        ASSERT_NE(nullptr, g_app.CreateStatusBar(WS_CHILD | WS_VISIBLE));
+        int rightEdges[4] = {100, 150, 200, 249};
+        SendMessageA(g_app.m_hStatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rightEdges));
+        ASSERT_NE(nullptr, g_app.m_dlgNotify.CreateModeless(g_hInstance, g_app.m_hWnd, SW_HIDE));
+        g_app.m_settings.Init = 1;
+        g_app.m_settings.CapLock = g_app.m_settings.ScrLock = g_app.m_settings.NumLock = 1;
+        g_app.m_settings.CapLockMsg = g_app.m_settings.ScrLockMsg = g_app.m_settings.NumLockMsg = 1;
+        g_app.LoadTrayResources();
+    }
+
+    void TearDown() override
+    {
+        if (g_app.m_hWnd)
+            DestroyWindow(g_app.m_hWnd);
+        e2e::Pump(50);
+        tray.reset();
+    }
+
+    std::unique_ptr<e2e::StressTray> tray;
+};
+
+void SetCaps(bool on)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CAPITAL] = on ? 1 : 0;
+    SetKeyboardState(keys);
+}
+
+TEST_F(StressInProcess, TaskbarRestartsLeaveOneMenuAndTheSameObjects)
+{
+    ASSERT_NE(0u, g_app.m_taskbarCreatedMsg);
+    auto restart = [&] {
+        SendMessageA(g_app.m_hWnd, g_app.m_taskbarCreatedMsg, 0, 0);
+    };
+    restart();  // first reload: anything made once is made now
+    Counts before = Take();
+    for (int i = 0; i < 100; ++i)
+        restart();
+    Counts after = Take();
+    Report("taskbar_restart_inprocess", 100, before, after);
+    ExpectFlat(before, after);
+    EXPECT_TRUE(IsMenu(g_app.m_trayMenu));
+    EXPECT_EQ(3u, tray->Icons().size());
+}
+
+int g_aboutShown = 0;
+
+BOOL CALLBACK FindAboutBox(HWND hwnd, LPARAM lp)
+{
+    char cls[16] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(hwnd) && GetDlgItem(hwnd, IDC_ABOUT_TEXT)) {
+        *reinterpret_cast<HWND*>(lp) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindAboutBox, reinterpret_cast<LPARAM>(&box));
+    if (box) {
+        KillTimer(nullptr, timer);
+        // Painted before it goes, as on screen: what painting makes must go with it.
+        RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        ++g_aboutShown;
+        PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+void ShowAboutOnce()
+{
+    // The box is modal: a thread timer inside its loop closes it once it is up.
+    SetTimer(nullptr, 0, USER_TIMER_MINIMUM, CloseAboutBox);
+    SendMessageA(g_app.m_hWnd, WM_COMMAND, IDM_ABOUT, 0);
+}
+
+TEST_F(StressInProcess, AboutBoxShowingsLeaveTheSameObjects)
+{
+    ShowAboutOnce();
+    ASSERT_EQ(1, g_aboutShown) << "the about box did not show";
+    Counts before = Take();
+    for (int i = 0; i < 300; ++i)
+        ShowAboutOnce();
+    Counts after = Take();
+    EXPECT_EQ(301, g_aboutShown);
+    Report("about_inprocess", 300, before, after);
+    ExpectFlat(before, after);
+}
+
+// Watched Caps Lock changes: every refresh that sees one shows the popup.
+class Toggler
+{
+public:
+    void ToggleAndRefresh()
+    {
+        m_caps = !m_caps;
+        SetCaps(m_caps);
+        SendMessageA(g_app.m_hWnd, WM_TIMER, kRefreshTimerId, 0);
+    }
+
+private:
+    bool m_caps = false;
+};
+
+TEST_F(StressInProcess, ThousandPopupsLeaveTheSameObjects)
+{
+    Toggler toggler;
+    for (int i = 0; i < 4; ++i) {
+        toggler.ToggleAndRefresh();
+        UpdateWindow(g_app.m_dlgNotify.m_hWnd);
+    }
+    Counts before = Take();
+    int shown = 0;
+    for (int i = 0; i < 1000; ++i) {
+        toggler.ToggleAndRefresh();
+        shown += IsWindowVisible(g_app.m_dlgNotify.m_hWnd) != FALSE;
+        // Painted, as on screen: the popup's colours and brushes are made while it paints.
+        UpdateWindow(g_app.m_dlgNotify.m_hWnd);
+    }
+    EXPECT_EQ(1000, shown);
+    Counts after = Take();
+    Report("popup_inprocess", 1000, before, after);
+    ExpectFlat(before, after, true);
+}
+
+TEST_F(StressInProcess, TenThousandRefreshesLeaveTheSameObjects)
+{
+    Toggler toggler;
+    toggler.ToggleAndRefresh();
+    Counts before = Take();
+    size_t callsBefore = tray->Calls();
+    for (int i = 0; i < 10000; ++i)
+        SendMessageA(g_app.m_hWnd, WM_TIMER, kRefreshTimerId, 0);
+    // Six tray requests each: they all ran in full.
+    EXPECT_EQ(60000u, tray->Calls() - callsBefore);
+    Counts after = Take();
+    Report("refresh_inprocess", 10000, before, after);
+    ExpectFlat(before, after, true);
+    EXPECT_FALSE(IsWindowVisible(g_app.m_dlgNotify.m_hWnd));
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// Thousands of lock-key toggles in bursts while the program runs: it stays up and answering,
+// and right after the storm every indicator shows the real key state.
+#include "StressSession.h"
+
+using namespace e2e;
+
+namespace {
+
+const int kToggles = 5000;
+
+INPUT LockInput(WORD vk, bool up)
+{
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk == VK_NUMLOCK ? KEYEVENTF_EXTENDEDKEY : 0);
+    return in;
+}
+
+TEST_F(StressFenlow, KeyStormKeepsItAnsweringAndEndsTrue)
+{
+    StoreAllOn();
+    UseLeanTray();
+    Fenlow f = StartStress();
+    ASSERT_TRUE(f.main);
+    ASSERT_TRUE(f.status);
+    const uint64_t seed = SeedFromEnvironment("FENLOW_STRESS_SEED");
+    std::printf("key storm: seed 0x%016llX\n", static_cast<unsigned long long>(seed));
+    SplitMix rng(seed);
+
+    bool on[3] = {IsLockOn(VK_CAPITAL), IsLockOn(VK_SCROLL), IsLockOn(VK_NUMLOCK)};
+    NullProbe probe(f.main);
+    DWORD start = GetTickCount();
+    int sent = 0, bursts = 0, longest = 0;
+    while (sent < kToggles) {
+        int burst = 1 + static_cast<int>(rng.Below(100));
+        if (burst > kToggles - sent)
+            burst = kToggles - sent;
+        std::vector<INPUT> inputs;
+        for (int i = 0; i < burst; ++i) {
+            int k = static_cast<int>(rng.Below(3));
+            inputs.push_back(LockInput(kLockViews[k].vk, false));
+            inputs.push_back(LockInput(kLockViews[k].vk, true));
+            on[k] = !on[k];
+        }
+        UINT done = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+        ASSERT_EQ(inputs.size(), done) << "SendInput refused a burst";
+        sent += burst;
+        ++bursts;
+        if (burst > longest)
+            longest = burst;
+        // Sometimes a pause, as between real bursts of typing.
+        if (rng.Below(4) == 0)
+            Pump(rng.Below(30));
+        ASSERT_TRUE(f.process.Running()) << "ended after " << sent << " toggles";
+    }
+    DWORD stormMs = GetTickCount() - start;
+
+    // The states this thread sees are the real ones; they agree with the count of presses.
+    for (int k = 0; k < 3; ++k)
+        ASSERT_EQ(on[k], IsLockOn(kLockViews[k].vk)) << kLockViews[k].paneOn;
+
+    std::string atOnce = Mismatches(f, on);
+    std::printf("key storm: right after the last toggle: %s\n", atOnce.empty() ? "all true" : atOnce.c_str());
+    DWORD settleStart = GetTickCount();
+    std::string wrong;
+    bool settled = WaitUntil([&] { return (wrong = Mismatches(f, on)).empty(); }, 1000);
+    DWORD settleMs = GetTickCount() - settleStart;
+    // Keep probing a little after the storm, then stop.
+    Pump(200);
+    probe.Stop();
+
+    std::printf("key storm: %d toggles in %d bursts (longest %d) over %lu ms; WM_NULL sent %u times, slowest "
+                "answer %lu ms, unanswered %u; indicators true after %lu ms\n",
+                sent, bursts, longest, static_cast<unsigned long>(stormMs), probe.Sends(),
+                static_cast<unsigned long>(probe.MaxMs()), probe.Misses(), static_cast<unsigned long>(settleMs));
+    Figure("toggles", sent);
+    Figure("storm_ms", stormMs, " ms");
+    Figure("wm_null_sends", probe.Sends());
+    Figure("wm_null_max_ms", probe.MaxMs(), " ms");
+    Figure("settle_ms", settleMs, " ms");
+
+    EXPECT_TRUE(f.process.Running());
+    EXPECT_TRUE(settled) << wrong;
+    EXPECT_GT(probe.Sends(), 10u);
+    EXPECT_EQ(0u, probe.Misses());
+    EXPECT_LT(probe.MaxMs(), 1000u);
+    // The pictures follow the tooltips.
+    for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(PictureIs(f.process.Pid(), kLockViews[k].trayId, on[k] ? kLockViews[k].iconOn : kLockViews[k].iconOff))
+            << kLockViews[k].paneOn;
+    Figure("tray_calls", static_cast<long long>(lean->Calls()));
+    ASSERT_TRUE(AllLocksOff());
+}
+
+}  // namespace
