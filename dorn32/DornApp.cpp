@@ -81,15 +81,15 @@ BOOL DornApp::CreateMainWindow()
         m_create.nHeight = CW_USEDEFAULT;
 
     const DornCreateParams& c = m_create;
-    Create(c.dwExStyle, c.lpClassName, c.lpWindowName, c.dwStyle, c.X, c.Y, c.nWidth, c.nHeight, c.hWndParent,
-           c.hMenu, c.hInstance, c.lpParam);
+    Create(c.dwExStyle, c.lpClassName, c.lpWindowName, c.dwStyle, c.X, c.Y, c.nWidth, c.nHeight, c.hWndParent, c.hMenu,
+           c.hInstance, c.lpParam);
     return m_hWnd != nullptr;
 }
 
 HWND DornApp::CreateStatusBar(DWORD style)
 {
-    m_hStatusBar = CreateWindowExA(0, STATUSCLASSNAMEA, nullptr, style, 0, 0, 0, 0, m_hWnd, nullptr, g_hInstance,
-                                   nullptr);
+    m_hStatusBar =
+        CreateWindowExA(0, STATUSCLASSNAMEA, nullptr, style, 0, 0, 0, 0, m_hWnd, nullptr, g_hInstance, nullptr);
     return m_hStatusBar;
 }
 

@@ -3,11 +3,21 @@
 namespace Dorn32 {
 namespace Windows {
 
-HWND DornWnd::Create(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param)
+HWND DornWnd::Create(DWORD exStyle,
+                     LPCSTR className,
+                     LPCSTR windowName,
+                     DWORD style,
+                     int x,
+                     int y,
+                     int width,
+                     int height,
+                     HWND parent,
+                     HMENU menu,
+                     HINSTANCE instance,
+                     LPVOID param)
 {
-    m_hWnd = ::CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance,
-                               param);
+    m_hWnd =
+        ::CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent, menu, instance, param);
     return m_hWnd;
 }
 

@@ -11,8 +11,18 @@ class DornWnd
 public:
     DornWnd() : m_hWnd(nullptr) {}
 
-    HWND Create(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
-                int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+    HWND Create(DWORD exStyle,
+                LPCSTR className,
+                LPCSTR windowName,
+                DWORD style,
+                int x,
+                int y,
+                int width,
+                int height,
+                HWND parent,
+                HMENU menu,
+                HINSTANCE instance,
+                LPVOID param);
     HWND AttachDlgItem(int id, HWND dialog);
     HDC GetDC();
     UINT IsDlgButtonChecked(int id);
