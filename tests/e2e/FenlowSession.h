@@ -66,14 +66,7 @@ protected:
         return f;
     }
 
-    std::vector<TrayIcon> TrayIconsOf(DWORD pid) const
-    {
-        std::vector<TrayIcon> mine;
-        for (const TrayIcon& icon : tray->Icons())
-            if (icon.pid == pid)
-                mine.push_back(icon);
-        return mine;
-    }
+    std::vector<TrayIcon> TrayIconsOf(DWORD pid) const { return tray->IconsOf(pid); }
 
     std::vector<UINT> TrayIdsOf(DWORD pid) const
     {

@@ -89,8 +89,9 @@ TEST_F(FenlowTest, EachLockDrivesItsOwnPaneAndOnlyWatchedOnesAnnounce)
         ASSERT_TRUE(SetLock(c.vk, true));
         EXPECT_EQ(c.on, StatusBarText(f.status, c.pane));
         EXPECT_EQ(c.announced, IsWindowVisible(f.popup) != FALSE);
-        if (c.popup)
+        if (c.popup) {
             EXPECT_EQ(c.popup, PopupText(f));
+        }
     }
     // The plain icon stays as it was, whatever the keys do.
     ASSERT_EQ(std::vector<UINT>{0}, TrayIdsOf(pid));

@@ -7,7 +7,6 @@
 
 #include "FenlowSession.h"
 #include "StressProbe.h"
-#include "StressTray.h"
 
 namespace e2e {
 
@@ -32,12 +31,6 @@ const LockView kLockViews[] = {
 class StressFenlow : public FenlowTest
 {
 protected:
-    void TearDown() override
-    {
-        lean.reset();
-        FenlowTest::TearDown();
-    }
-
     // The settings key with every icon and every popup chosen, Init set: starts in the tray.
     void StoreAllOn()
     {
@@ -45,58 +38,23 @@ protected:
                     {"ScrLockMsg", 1}, {"NumLockMsg", 1}});
     }
 
-    // For long runs: the lean notification area in place of the recording one. Before Start.
+    // For long runs: a tray that counts calls and decodes pictures only when asked. Before Start.
     void UseLeanTray()
     {
-        tray.reset();
-        lean = std::make_unique<StressTray>();
+        tray.reset();  // first: only one window of the class at a time
+        tray = std::make_unique<FakeTray>(TrayRecording::Lean);
     }
-
-    // Starts the program with `args` and waits for its first refresh, with either tray.
-    Fenlow StartStress(const std::wstring& args = L"")
-    {
-        Fenlow f;
-        f.process = Launch(L"fenlow.exe", args);
-        if (!f.process)
-            return f;
-        f.main = WaitForWindow(f.process.Pid(), L"dorncapplication");
-        if (!f.main)
-            return f;
-        WaitUntil([&] { return (f.status = FindChildByClass(f.main, L"msctls_statusbar32")) != nullptr; });
-        f.options = FindChildByClass(f.main, L"#32770");
-        DWORD pid = f.process.Pid();
-        WaitUntil([&] { return StatusBarText(f.status, 3).size() == 3 && IconCount(pid) > 0; }, 5000);
-        for (HWND top : TopWindows(pid, L"#32770"))
-            if (FindChild(top, IDC_NOTIFY_TEXT))
-                f.popup = top;
-        return f;
-    }
-
-    size_t IconCount(DWORD pid) const { return lean ? lean->IconsOf(pid).size() : TrayIconsOf(pid).size(); }
 
     std::optional<std::string> TipOf(DWORD pid, UINT id) const
     {
-        if (lean) {
-            if (auto icon = lean->FindByPid(pid, id))
-                return icon->tip;
-        } else if (auto icon = tray->FindByPid(pid, id)) {
+        if (auto icon = tray->FindByPid(pid, id))
             return icon->tip;
-        }
         return std::nullopt;
-    }
-
-    IconPicture PictureOfIcon(DWORD pid, UINT id) const
-    {
-        if (lean)
-            return lean->Picture(pid, id);
-        auto icon = tray->FindByPid(pid, id);
-        return icon ? icon->picture : IconPicture();
     }
 
     bool PictureIs(DWORD pid, UINT id, int resId) const
     {
-        IconPicture got = PictureOfIcon(pid, id);
-        return !got.Empty() && ResourcePicture(FenlowPath(), resId, got.width, got.height) == got;
+        return PictureMatchesResource(tray->Picture(pid, id), FenlowPath(), resId);
     }
 
     // What differs between the program's panes and tray tooltips and the states `on` (Caps,
@@ -124,8 +82,6 @@ protected:
         std::printf("  %s = %lld%s\n", name.c_str(), value, unit);
         RecordProperty(name, std::to_string(value));
     }
-
-    std::unique_ptr<StressTray> lean;
 };
 
 }  // namespace e2e

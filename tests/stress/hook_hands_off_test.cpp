@@ -109,7 +109,7 @@ TEST_F(StressFenlow, TenThousandKeysPassUnchangedAndNothingIsWritten)
     for (int i = 0; i < 8; ++i)
         ASSERT_TRUE(registry.SetBinary(names[i], {firsts[i], 0x5A}));
     UseLeanTray();
-    Fenlow f = StartStress();
+    Fenlow f = Start();
     ASSERT_TRUE(f.main);
     const std::vector<RegValue> storedBefore = registry.ReadAll();
     ASSERT_EQ(8u, storedBefore.size());
@@ -209,7 +209,7 @@ TEST_F(StressFenlow, LockKeysAmidTypingLeaveTheKeyboardWithTheWindow)
 {
     StoreAllOn();
     UseLeanTray();
-    Fenlow f = StartStress();
+    Fenlow f = Start();
     ASSERT_TRUE(f.popup);
     HWND target = TypingTarget();
     ASSERT_TRUE(target);

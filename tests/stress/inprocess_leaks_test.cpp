@@ -3,7 +3,6 @@
 // nor (popups and refreshes) memory. In-process because under Wine only here can menus and icons
 // be counted (see StressProbe.h).
 #include <windows.h>
-#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -11,13 +10,12 @@
 #include <memory>
 #include <string>
 
-#include "CFenlowApp.h"
-#include "Dorn32.h"
 #include "DornControls.h"
+#include "FakeTray.h"
 #include "FenlowDriver.h"
+#include "InProcessApp.h"
 #include "ProductInfo.h"
 #include "StressProbe.h"
-#include "StressTray.h"
 #include "resource.h"
 #include "version.h"
 
@@ -84,17 +82,11 @@ protected:
         if (used)
             GTEST_SKIP() << "one application object per process: run each test on its own, as ctest does";
         used = true;
-        tray = std::make_unique<e2e::StressTray>();
-        g_hInstance = GetModuleHandleA(nullptr);
-        InitCommonControls();
+        tray = std::make_unique<e2e::FakeTray>(e2e::TrayRecording::Lean);
+        // Neither needs g_hInstance: both read the program file itself.
         RegisterCustomControls();
         g_productInfo.Load(FENLOW_PRODUCT_NAME, g_disclaimer);
-        ASSERT_NE(0, g_app.RegisterWindowClass());
-        ASSERT_TRUE(g_app.CreateMainWindow());
-        ASSERT_NE(nullptr, g_app.CreateStatusBar(WS_CHILD | WS_VISIBLE));
-        int rightEdges[4] = {100, 150, 200, 249};
-        SendMessageA(g_app.m_hStatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rightEdges));
-        ASSERT_NE(nullptr, g_app.m_dlgNotify.CreateModeless(g_hInstance, g_app.m_hWnd, SW_HIDE));
+        ASSERT_NO_FATAL_FAILURE(inprocess::MakeAppWindows());
         g_app.m_settings.Init = 1;
         g_app.m_settings.CapLock = g_app.m_settings.ScrLock = g_app.m_settings.NumLock = 1;
         g_app.m_settings.CapLockMsg = g_app.m_settings.ScrLockMsg = g_app.m_settings.NumLockMsg = 1;
@@ -109,7 +101,7 @@ protected:
         tray.reset();
     }
 
-    std::unique_ptr<e2e::StressTray> tray;
+    std::unique_ptr<e2e::FakeTray> tray;
 };
 
 void SetCaps(bool on)
@@ -224,11 +216,11 @@ TEST_F(StressInProcess, TenThousandRefreshesLeaveTheSameObjects)
     Toggler toggler;
     toggler.ToggleAndRefresh();
     Counts before = Take();
-    size_t callsBefore = tray->Calls();
+    size_t callsBefore = tray->CallCount();
     for (int i = 0; i < 10000; ++i)
         SendMessageA(g_app.m_hWnd, WM_TIMER, kRefreshTimerId, 0);
     // Six tray requests each: they all ran in full.
-    EXPECT_EQ(60000u, tray->Calls() - callsBefore);
+    EXPECT_EQ(60000u, tray->CallCount() - callsBefore);
     Counts after = Take();
     Report("refresh_inprocess", 10000, before, after);
     ExpectFlat(before, after, true);

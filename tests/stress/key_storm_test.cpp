@@ -22,7 +22,7 @@ TEST_F(StressFenlow, KeyStormKeepsItAnsweringAndEndsTrue)
 {
     StoreAllOn();
     UseLeanTray();
-    Fenlow f = StartStress();
+    Fenlow f = Start();
     ASSERT_TRUE(f.main);
     ASSERT_TRUE(f.status);
     const uint64_t seed = SeedFromEnvironment("FENLOW_STRESS_SEED");
@@ -90,7 +90,7 @@ TEST_F(StressFenlow, KeyStormKeepsItAnsweringAndEndsTrue)
     for (int k = 0; k < 3; ++k)
         EXPECT_TRUE(PictureIs(f.process.Pid(), kLockViews[k].trayId, on[k] ? kLockViews[k].iconOn : kLockViews[k].iconOff))
             << kLockViews[k].paneOn;
-    Figure("tray_calls", static_cast<long long>(lean->Calls()));
+    Figure("tray_calls", static_cast<long long>(tray->CallCount()));
     ASSERT_TRUE(AllLocksOff());
 }
 

@@ -102,7 +102,7 @@ TEST_F(StressLeaks, ThreeHundredAboutBoxesLeaveNothingBehind)
 {
     StoreAllOn();
     UseLeanTray();
-    Fenlow f = StartStress();
+    Fenlow f = Start();
     ASSERT_TRUE(f.main);
     // First showings: fonts, theme parts and the like are made once, as they are first painted.
     std::string aboutText;
@@ -127,7 +127,7 @@ TEST_F(StressLeaks, ThousandPopupsLeaveNothingBehind)
 {
     StoreAllOn();
     UseLeanTray();
-    Fenlow f = StartStress();
+    Fenlow f = Start();
     ASSERT_TRUE(f.popup);
     HWND text = FindChild(f.popup, IDC_NOTIFY_TEXT);
     ASSERT_TRUE(text);

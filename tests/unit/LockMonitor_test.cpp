@@ -4,28 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "CFenlowApp.h"
-#include "Dorn32.h"
-#include "resource.h"
-
-#include <commctrl.h>
+#include "InProcessApp.h"
 
 using namespace Dorn32::Windows;
+using inprocess::g_popupTexts;
 
 namespace {
 
-// Every text the popup's text control was given, in order.
-std::vector<std::string> g_popupTexts;
-WNDPROC g_staticProc = nullptr;
-
-LRESULT CALLBACK RecordingTextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_SETTEXT && lParam)
-        g_popupTexts.push_back(reinterpret_cast<const char*>(lParam));
-    return CallWindowProcA(g_staticProc, hwnd, msg, wParam, lParam);
-}
-
-// The application's windows as start-up makes them, without its pump; once per process.
+// Once per process: the application object is.
 bool g_appReady = false;
 bool g_refreshed = false;
 
@@ -33,17 +19,8 @@ void MakeAppWindows()
 {
     if (g_appReady)
         return;
-    g_hInstance = GetModuleHandleA(nullptr);
-    InitCommonControls();
-    ASSERT_NE(0, g_app.RegisterWindowClass());
-    ASSERT_TRUE(g_app.CreateMainWindow());
-    ASSERT_NE(nullptr, g_app.CreateStatusBar(WS_CHILD | WS_VISIBLE));
-    int rightEdges[4] = {100, 150, 200, 249};
-    SendMessageA(g_app.m_hStatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rightEdges));
-    ASSERT_NE(nullptr, g_app.m_dlgNotify.CreateModeless(g_hInstance, g_app.m_hWnd, SW_HIDE));
-    HWND text = GetDlgItem(g_app.m_dlgNotify.m_hWnd, IDC_NOTIFY_TEXT);
-    g_staticProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(text, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingTextProc)));
+    ASSERT_NO_FATAL_FAILURE(inprocess::MakeAppWindows());
+    inprocess::RecordPopupTexts();
     g_appReady = true;
 }
 

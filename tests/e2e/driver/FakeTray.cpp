@@ -91,19 +91,35 @@ IconPicture ResourcePicture(const std::wstring& exePath, int resId, int width, i
     return picture;
 }
 
+bool PictureMatchesResource(const IconPicture& got, const std::wstring& exePath, int resId)
+{
+    return !got.Empty() && ResourcePicture(exePath, resId, got.width, got.height) == got;
+}
+
 bool IconMatchesResource(const TrayIcon& icon, const std::wstring& exePath, int resId)
 {
-    const IconPicture& got = icon.picture;
-    return !got.Empty() && ResourcePicture(exePath, resId, got.width, got.height) == got;
+    return PictureMatchesResource(icon.picture, exePath, resId);
 }
 
 // ------------------------------------------------------------------------------------------
 // The stand-in window
 
 struct FakeTray::State {
+    struct Stored {
+        TrayIcon icon;
+        std::vector<uint8_t> sentPicture;  // TrayRecording::Lean: the record from kIconWidth on
+    };
+
+    explicit State(TrayRecording r) : recording(r) {}
+
+    const TrayRecording recording;
     mutable std::mutex lock;
-    std::vector<TrayIcon> icons;
+    std::vector<Stored> icons;
     std::vector<TrayCall> calls;
+    size_t callCount = 0;
+    size_t failedCount = 0;
+    UINT armedId = 0;
+    std::function<void()> armed;
     HWND window = nullptr;
     std::thread thread;
 
@@ -145,19 +161,23 @@ std::string Ansi(const uint8_t* data, size_t offset, size_t maxChars)
     return text;
 }
 
-// Rebuilds the icon the way the shell does (CreateIcon from the sent bits).
-IconPicture DecodeIcon(const uint8_t* data, size_t size)
+// Rebuilds the icon the way the shell does (CreateIcon from the sent bits). `sent` is the
+// record from kIconWidth on, `size` its length.
+IconPicture DecodeIcon(const uint8_t* sent, size_t size)
 {
-    uint32_t width = U32(data, kIconWidth), height = U32(data, kIconHeight);
-    uint32_t planes = U32(data, kIconPlanes), bpp = U32(data, kIconBpp);
+    const size_t header = kIconBits - kIconWidth;
+    if (size < header)
+        return {};
+    uint32_t width = U32(sent, 0), height = U32(sent, kIconHeight - kIconWidth);
+    uint32_t planes = U32(sent, kIconPlanes - kIconWidth), bpp = U32(sent, kIconBpp - kIconWidth);
     if (width == 0 || height == 0 || width > 1024 || height > 1024 || planes == 0 || bpp == 0 || bpp > 32)
         return {};
     size_t maskSize = (width * height + 15) / 16 * 2;
     size_t colourSize = (planes * width * height * bpp + 15) / 16 * 2;
-    if (size < kIconBits + maskSize + colourSize)
+    if (size < header + maskSize + colourSize)
         return {};
     HICON icon = CreateIcon(nullptr, width, height, static_cast<BYTE>(planes), static_cast<BYTE>(bpp),
-                            data + kIconBits, data + kIconBits + maskSize);
+                            sent + header, sent + header + maskSize);
     IconPicture picture = PictureOf(icon);
     if (icon)
         DestroyIcon(icon);
@@ -200,31 +220,44 @@ BOOL FakeTray::State::Handle(DWORD op, const uint8_t* data, size_t size)
     UINT id = U32(data, kId);
     UINT flags = U32(data, kFlags);
 
+    std::function<void()> before;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (armed && op == NIM_MODIFY && id == armedId) {
+            before = std::move(armed);
+            armed = nullptr;
+        }
+    }
+    // Unlocked: what it does may bring more calls to this thread before it returns.
+    if (before)
+        before();
+
     // Decoding needs GDI: do it before taking the lock.
     IconPicture picture;
-    if ((op == NIM_ADD || op == NIM_MODIFY) && (flags & NIF_ICON))
-        picture = DecodeIcon(data, size);
+    bool lean = recording == TrayRecording::Lean;
+    if (!lean && (op == NIM_ADD || op == NIM_MODIFY) && (flags & NIF_ICON))
+        picture = DecodeIcon(data + kIconWidth, size - kIconWidth);
 
     std::lock_guard<std::mutex> guard(lock);
     auto it = std::find_if(icons.begin(), icons.end(),
-                           [&](const TrayIcon& icon) { return icon.owner == owner && icon.id == id; });
+                           [&](const Stored& s) { return s.icon.owner == owner && s.icon.id == id; });
     bool ok = false;
-    TrayIcon* icon = nullptr;
+    Stored* stored = nullptr;
     switch (op) {
     case NIM_ADD:
         if (it == icons.end()) {
-            TrayIcon added;
-            added.owner = owner;
-            added.id = id;
-            GetWindowThreadProcessId(owner, &added.pid);
-            icons.push_back(added);
-            icon = &icons.back();
+            Stored added;
+            added.icon.owner = owner;
+            added.icon.id = id;
+            GetWindowThreadProcessId(owner, &added.icon.pid);
+            icons.push_back(std::move(added));
+            stored = &icons.back();
             ok = true;
         }
         break;
     case NIM_MODIFY:
         if (it != icons.end()) {
-            icon = &*it;
+            stored = &*it;
             ok = true;
         }
         break;
@@ -236,20 +269,23 @@ BOOL FakeTray::State::Handle(DWORD op, const uint8_t* data, size_t size)
         break;
     case NIM_SETVERSION:
         if (it != icons.end()) {
-            it->version = U32(data, kVersion);
+            it->icon.version = U32(data, kVersion);
             ok = true;
         }
         break;
     default:
         break;
     }
-    if (icon) {
+    if (stored) {
+        TrayIcon* icon = &stored->icon;
         icon->flags |= flags;
         if (flags & NIF_MESSAGE)
             icon->callbackMessage = U32(data, kCallback);
         if (flags & NIF_TIP)
             icon->tip = Ansi(data, kTip, 128);
-        if (flags & NIF_ICON)
+        if ((flags & NIF_ICON) && lean)
+            stored->sentPicture.assign(data + kIconWidth, data + size);  // same size: no new memory
+        else if (flags & NIF_ICON)
             icon->picture = std::move(picture);
         if (flags & NIF_STATE) {
             DWORD mask = U32(data, kStateMask);
@@ -260,7 +296,10 @@ BOOL FakeTray::State::Handle(DWORD op, const uint8_t* data, size_t size)
             icon->infoTitle = Ansi(data, kInfoTitle, 64);
         }
     }
-    calls.push_back({op, owner, id, flags, ok});
+    ++callCount;
+    failedCount += !ok;
+    if (!lean)
+        calls.push_back({op, owner, id, flags, ok});
     return ok ? TRUE : FALSE;
 }
 
@@ -296,7 +335,7 @@ void FakeTray::State::Run()
     UnregisterClassW(kClass, instance);
 }
 
-FakeTray::FakeTray() : state_(std::make_unique<State>())
+FakeTray::FakeTray(TrayRecording recording) : state_(std::make_unique<State>(recording))
 {
     state_->thread = std::thread([s = state_.get()] { s->Run(); });
     std::unique_lock<std::mutex> guard(state_->lock);
@@ -320,25 +359,54 @@ HWND FakeTray::Window() const
 std::vector<TrayIcon> FakeTray::Icons() const
 {
     std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->icons;
+    std::vector<TrayIcon> icons;
+    for (const State::Stored& s : state_->icons)
+        icons.push_back(s.icon);
+    return icons;
+}
+
+std::vector<TrayIcon> FakeTray::IconsOf(DWORD pid) const
+{
+    std::vector<TrayIcon> mine;
+    for (const TrayIcon& icon : Icons())
+        if (icon.pid == pid)
+            mine.push_back(icon);
+    return mine;
 }
 
 std::optional<TrayIcon> FakeTray::Find(HWND owner, UINT id) const
 {
     std::lock_guard<std::mutex> guard(state_->lock);
-    for (const TrayIcon& icon : state_->icons)
-        if (icon.owner == owner && icon.id == id)
-            return icon;
+    for (const State::Stored& s : state_->icons)
+        if (s.icon.owner == owner && s.icon.id == id)
+            return s.icon;
     return std::nullopt;
 }
 
 std::optional<TrayIcon> FakeTray::FindByPid(DWORD pid, UINT id) const
 {
     std::lock_guard<std::mutex> guard(state_->lock);
-    for (const TrayIcon& icon : state_->icons)
-        if (icon.pid == pid && icon.id == id)
-            return icon;
+    for (const State::Stored& s : state_->icons)
+        if (s.icon.pid == pid && s.icon.id == id)
+            return s.icon;
     return std::nullopt;
+}
+
+IconPicture FakeTray::Picture(DWORD pid, UINT id) const
+{
+    std::vector<uint8_t> sent;
+    {
+        std::lock_guard<std::mutex> guard(state_->lock);
+        auto it = std::find_if(state_->icons.begin(), state_->icons.end(),
+                               [&](const State::Stored& s) { return s.icon.pid == pid && s.icon.id == id; });
+        if (it == state_->icons.end())
+            return {};
+        if (state_->recording == TrayRecording::Full)
+            return it->icon.picture;
+        sent = it->sentPicture;
+    }
+    // Decoding needs GDI: outside the lock, as in Handle.
+    return DecodeIcon(sent.data(), sent.size());
 }
 
 size_t FakeTray::Count() const
@@ -351,6 +419,18 @@ std::vector<TrayCall> FakeTray::Calls() const
 {
     std::lock_guard<std::mutex> guard(state_->lock);
     return state_->calls;
+}
+
+size_t FakeTray::CallCount() const
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->callCount;
+}
+
+size_t FakeTray::FailedCallCount() const
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->failedCount;
 }
 
 void FakeTray::ClearLog()
@@ -383,6 +463,13 @@ bool FakeTray::Click(const TrayIcon& icon, UINT mouseMsg, bool send) const
         return PostMessageW(icon.owner, icon.callbackMessage, wp, lp) != FALSE;
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(icon.owner, icon.callbackMessage, wp, lp, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+}
+
+void FakeTray::BeforeNextModify(UINT id, std::function<void()> before)
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->armedId = id;
+    state_->armed = std::move(before);
 }
 
 }  // namespace e2e

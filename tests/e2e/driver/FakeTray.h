@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,30 +57,49 @@ struct TrayCall {
     bool result = false;  // what Shell_NotifyIcon returned to the caller
 };
 
+// What a FakeTray keeps of the calls it is sent.
+enum class TrayRecording {
+    Full,  // every call logged, every picture decoded as it comes
+    // Counts only, and each picture kept as the bits that were sent until Picture() asks:
+    // for runs of tens of thousands of calls, where decoding each one costs more than the
+    // program under test and a growing log would read as a leak in-process.
+    Lean,
+};
+
 // Starts a thread with a visible 20-pixel "Shell_TrayWnd" strip at the bottom of the screen
 // (the work area of programs started afterwards stays as with the real taskbar). It answers
 // as the shell does: adding a present icon or modifying/deleting an absent one fails.
 class FakeTray {
 public:
-    FakeTray();
+    explicit FakeTray(TrayRecording recording = TrayRecording::Full);
     ~FakeTray();  // closes the window and joins the thread
     FakeTray(const FakeTray&) = delete;
     FakeTray& operator=(const FakeTray&) = delete;
 
     HWND Window() const;
-    // Current icons in order of addition.
+    // Current icons in order of addition; with TrayRecording::Lean their `picture` stays empty.
     std::vector<TrayIcon> Icons() const;
+    std::vector<TrayIcon> IconsOf(DWORD pid) const;
     std::optional<TrayIcon> Find(HWND owner, UINT id) const;
     std::optional<TrayIcon> FindByPid(DWORD pid, UINT id) const;
     size_t Count() const;
-    // Every call received since construction or ClearLog, in order.
+    // The icon's current picture (with TrayRecording::Lean decoded now); empty if there is none.
+    IconPicture Picture(DWORD pid, UINT id) const;
+    // Every call received since construction or ClearLog, in order; always empty with
+    // TrayRecording::Lean.
     std::vector<TrayCall> Calls() const;
+    // Calls received since construction, and how many of them failed (in either mode).
+    size_t CallCount() const;
+    size_t FailedCallCount() const;
     void ClearLog();
     // Forgets all icons as a restarted taskbar does, then broadcasts "TaskbarCreated".
     void Restart();
     // Sends the icon's callback message to its owner as the shell does on a mouse event
     // (`mouseMsg` e.g. WM_LBUTTONDBLCLK, WM_RBUTTONUP); posted unless `send`. True on success.
     bool Click(const TrayIcon& icon, UINT mouseMsg, bool send = false) const;
+    // Once, on the next NIM_MODIFY for icon `id`: runs `before` on the tray's thread ahead of
+    // answering, while the caller still waits in Shell_NotifyIcon (and may be re-entered).
+    void BeforeNextModify(UINT id, std::function<void()> before);
 
     struct State;
 
@@ -87,7 +107,9 @@ private:
     std::unique_ptr<State> state_;
 };
 
-// True if the icon's picture equals icon resource `resId` of `exePath` at the same size.
+// True if `got` is not empty and equals icon resource `resId` of `exePath` at the same size.
+bool PictureMatchesResource(const IconPicture& got, const std::wstring& exePath, int resId);
+// The same for the icon's picture.
 bool IconMatchesResource(const TrayIcon& icon, const std::wstring& exePath, int resId);
 
 }  // namespace e2e

@@ -1,0 +1,53 @@
+// The real application object hosted in a test process: its windows as start-up makes them,
+// without its pump, and a record of what its popup is told to say. One object per process.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CFenlowApp.h"
+#include "Dorn32.h"
+#include "resource.h"
+
+namespace inprocess {
+
+// Main window, four-pane status bar and hidden popup. Gtest's ASSERTs only leave this function:
+// call it under ASSERT_NO_FATAL_FAILURE.
+inline void MakeAppWindows()
+{
+    using namespace Dorn32::Windows;
+    g_hInstance = GetModuleHandleA(nullptr);
+    InitCommonControls();
+    ASSERT_NE(0, g_app.RegisterWindowClass());
+    ASSERT_TRUE(g_app.CreateMainWindow());
+    ASSERT_NE(nullptr, g_app.CreateStatusBar(WS_CHILD | WS_VISIBLE));
+    int rightEdges[4] = {100, 150, 200, 249};
+    SendMessageA(g_app.m_hStatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rightEdges));
+    ASSERT_NE(nullptr, g_app.m_dlgNotify.CreateModeless(g_hInstance, g_app.m_hWnd, SW_HIDE));
+}
+
+// Every text the popup's text control was given since RecordPopupTexts, in order.
+inline std::vector<std::string> g_popupTexts;
+inline WNDPROC g_popupTextProc = nullptr;
+
+inline LRESULT CALLBACK RecordingTextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_SETTEXT && lParam)
+        g_popupTexts.push_back(reinterpret_cast<const char*>(lParam));
+    return CallWindowProcA(g_popupTextProc, hwnd, msg, wParam, lParam);
+}
+
+// Subclasses the popup's text control; after MakeAppWindows.
+inline void RecordPopupTexts()
+{
+    HWND text = GetDlgItem(g_app.m_dlgNotify.m_hWnd, IDC_NOTIFY_TEXT);
+    g_popupTextProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(text, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingTextProc)));
+}
+
+}  // namespace inprocess
