@@ -13,6 +13,7 @@
 #include "Dorn32.h"
 #include "DornControls.h"
 #include "LabelControl.h"
+#include "LabelInspect.h"
 #include "ProductInfo.h"
 #include "resource.h"
 #include "version.h"
@@ -21,6 +22,9 @@ using namespace Dorn32::Windows;
 
 namespace {
 
+using labels::DataOf;
+using labels::LogFontOf;
+
 std::string TextOf(HWND hwnd)
 {
     std::vector<char> text(8192);
@@ -28,17 +32,7 @@ std::string TextOf(HWND hwnd)
     return text.data();
 }
 
-LabelData* LabelOf(HWND label)
-{
-    return reinterpret_cast<LabelData*>(GetWindowLongPtrA(label, 0));
-}
 
-LOGFONTA LogFontOf(HGDIOBJ font)
-{
-    LOGFONTA logFont = {};
-    GetObjectA(font, sizeof(logFont), &logFont);
-    return logFont;
-}
 
 // Shows the box modally; once it is up, `inspect` looks at it and `close` ends it.
 class AboutBoxRun
@@ -163,15 +157,15 @@ TEST_F(CDlgAcercaTest, ShowsTheBoldTitleTheLinkAndTheAboutText)
             // The default GUI font made bold, nothing else changed.
             LOGFONTA expected = LogFontOf(GetStockObject(DEFAULT_GUI_FONT));
             expected.lfWeight = FW_BOLD;
-            LOGFONTA titleFont = LogFontOf(LabelOf(title)->font);
+            LOGFONTA titleFont = LogFontOf(DataOf(title)->font);
             EXPECT_EQ(titleFont.lfWeight, FW_BOLD);
             EXPECT_EQ(memcmp(&titleFont, &expected, sizeof(expected)), 0);
 
             EXPECT_EQ(TextOf(link), FENLOW_WEBSITE);
-            EXPECT_EQ(LabelOf(link)->textColor, GetSysColor(COLOR_HOTLIGHT));
+            EXPECT_EQ(DataOf(link)->textColor, GetSysColor(COLOR_HOTLIGHT));
             // The link keeps its own underlined font, whatever the dialog's template font.
-            EXPECT_EQ(LabelOf(link)->font, LabelOf(link)->ownedFont);
-            LOGFONTA linkFont = LogFontOf(LabelOf(link)->font);
+            EXPECT_EQ(DataOf(link)->font, DataOf(link)->ownedFont);
+            LOGFONTA linkFont = LogFontOf(DataOf(link)->font);
             EXPECT_EQ(linkFont.lfUnderline, 1);
             EXPECT_EQ(linkFont.lfWeight, LogFontOf(GetStockObject(DEFAULT_GUI_FONT)).lfWeight);
 
@@ -274,7 +268,7 @@ TEST_F(CDlgAcercaTest, NoFontOutlivesItsShowing)
         AboutBoxRun run(
             [&fonts](HWND dialog) {
                 for (int id : {IDC_ABOUT_TITLE, IDC_ABOUT_LINK}) {
-                    const LabelData* label = LabelOf(GetDlgItem(dialog, id));
+                    const LabelData* label = DataOf(GetDlgItem(dialog, id));
                     fonts.push_back(label->font);
                     fonts.push_back(label->ownedFont);
                 }
@@ -296,7 +290,7 @@ TEST_F(CDlgAcercaTest, FontsAreAliveWhileItShows)
     AboutBoxRun run(
         [](HWND dialog) {
             for (int id : {IDC_ABOUT_TITLE, IDC_ABOUT_LINK}) {
-                const LabelData* label = LabelOf(GetDlgItem(dialog, id));
+                const LabelData* label = DataOf(GetDlgItem(dialog, id));
                 EXPECT_EQ(GetObjectType(label->font), static_cast<DWORD>(OBJ_FONT));
                 EXPECT_EQ(GetObjectType(label->ownedFont), static_cast<DWORD>(OBJ_FONT));
             }

@@ -10,10 +10,14 @@
 
 #include "DornControls.h"
 #include "LabelControl.h"
+#include "LabelInspect.h"
 
 using namespace Dorn32::Windows;
 
 namespace {
+
+using labels::DataOf;
+using labels::LogFontOf;
 
 const COLORREF kParentColor = RGB(200, 220, 240);
 
@@ -123,17 +127,7 @@ bool Between(int value, int one, int other)
     return value >= (one < other ? one : other) && value <= (one < other ? other : one);
 }
 
-LabelData* DataOf(HWND label)
-{
-    return reinterpret_cast<LabelData*>(GetWindowLongPtrA(label, 0));
-}
 
-LOGFONTA LogFontOf(HGDIOBJ font)
-{
-    LOGFONTA logFont = {};
-    GetObjectA(font, sizeof(logFont), &logFont);
-    return logFont;
-}
 
 std::string TextOf(HWND hwnd)
 {
