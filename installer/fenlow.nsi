@@ -8,6 +8,10 @@
 ;   uninstall: /REMOVESETTINGS=1 also deletes HKCU\SOFTWARE\Tavrin\Fenlow.
 
 Unicode true
+; A 64-bit test build packs its own fenlow.exe in a 64-bit installer; the release is 32-bit.
+!ifdef TARGET_AMD64
+    Target amd64-unicode
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true

@@ -6,7 +6,9 @@ build=${FENLOW_BUILD:-$top/build}
 FENLOW_TESTS=${FENLOW_TESTS:-OFF} "$top/scripts/setup.sh" "$build"
 
 . "$top/scripts/wine-desktop.sh"
+build=$(fenlow_run_build "$build")
 prefix=${FENLOW_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/fenlow/wineprefix}
+[ "$FENLOW_WINEARCH" = win32 ] || prefix=${FENLOW_PREFIX:-$prefix-$FENLOW_WINEARCH}
 had_display=${DISPLAY:-}
 if [ ! -d "$prefix" ]; then
     desktop_start "$prefix"
@@ -17,11 +19,11 @@ else
         Xvfb :$n -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & _started_xvfb=$!
         export DISPLAY=:$n; sleep 1
     fi
-    export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all
+    export WINEPREFIX=$prefix WINEARCH=$FENLOW_WINEARCH WINEDEBUG=-all
     wineserver -p
 fi
 
-wine "$build/bin/fenlow.exe" &
+"$WINE" "$build/bin/fenlow.exe" &
 fenlow=$!
 if [ -z "$had_display" ]; then
     sleep 4

@@ -8,6 +8,7 @@ FENLOW_TESTS=OFF "$top/scripts/setup.sh" "$build" >/dev/null
 mkdir -p "$out"
 
 . "$top/scripts/wine-desktop.sh"
+build=$(fenlow_run_build "$build")
 FENLOW_XVFB=1
 trap desktop_stop EXIT INT TERM
 desktop_start "$build/shots-prefix"
@@ -15,14 +16,14 @@ desktop_start "$build/shots-prefix"
 key='HKCU\SOFTWARE\Tavrin\Fenlow'
 flags() {  # Init Tray CapLock ScrLock NumLock CapLockMsg ScrLockMsg NumLockMsg
     local names=(Init Tray CapLock ScrLock NumLock CapLockMsg ScrLockMsg NumLockMsg) i=0
-    for v in "$@"; do wine reg add "$key" /v "${names[$i]}" /t REG_BINARY /d "0$v" /f >/dev/null 2>&1; i=$((i + 1)); done
+    for v in "$@"; do "$WINE" reg add "$key" /v "${names[$i]}" /t REG_BINARY /d "0$v" /f >/dev/null 2>&1; i=$((i + 1)); done
 }
 shot() { sleep "${2:-1}"; import -display "$DISPLAY" -window root -crop 1024x768+0+0 +repage "$out/$1"; }
 focus_desktop() { xdotool search --name 'Wine desktop' windowfocus 2>/dev/null || true; }
 
 # The settings window with all three lock icons chosen, Caps Lock on.
 flags 0 0 1 1 1 1 0 0
-wine "$build/bin/fenlow.exe" & sleep 3
+"$WINE" "$build/bin/fenlow.exe" & sleep 3
 focus_desktop; xdotool key Caps_Lock
 shot settings-and-tray.png 0.5
 # The popup over the desktop: toggling Caps Lock again announces it.

@@ -5,8 +5,10 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build}
 
+# The x86_64 compilers and wine64 are for machines that cannot run 32-bit programs (scripts/arch.sh).
 pkgs=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 cmake make googletest
-      wine wine32:i386 xvfb xauth xdotool imagemagick x11-utils python3 nsis)
+      g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+      wine wine32:i386 wine64 xvfb xauth xdotool imagemagick x11-utils python3 nsis)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -22,3 +24,13 @@ fi
 cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
       -DCMAKE_BUILD_TYPE=Release -DFENLOW_TESTS="${FENLOW_TESTS:-ON}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
+
+. "$top/scripts/arch.sh"
+if [ "$FENLOW_RUN_ARCH" = x86_64 ]; then
+    run_build=$(fenlow_run_build "$build")
+    echo "setup: this machine cannot run 32-bit programs; building the 64-bit twin in $run_build to run here"
+    cmake -S "$top" -B "$run_build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" \
+          -DCMAKE_BUILD_TYPE=Release -DFENLOW_TESTS="${FENLOW_TESTS:-ON}" \
+          -DFENLOW_SHIPPED_EXE="$build/bin/fenlow.exe" >/dev/null
+    cmake --build "$run_build" -j "$(nproc)"
+fi

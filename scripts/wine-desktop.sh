@@ -2,7 +2,9 @@
 # desktop_start [prefix] starts it and exports WINEPREFIX, DISPLAY, WINEDEBUG; desktop_stop ends
 # everything desktop_start began.
 
-FENLOW_TEMPLATE=${FENLOW_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/fenlow/prefix-template}
+. "$(dirname "${BASH_SOURCE[0]}")/arch.sh"
+if [ "$FENLOW_RUN_ARCH" = x86_64 ]; then FENLOW_WINEARCH=win64; else FENLOW_WINEARCH=win32; fi
+FENLOW_TEMPLATE=${FENLOW_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/fenlow/prefix-template-$FENLOW_WINEARCH}
 _started_xvfb=""
 
 _make_template() {
@@ -10,13 +12,13 @@ _make_template() {
     [ -f "$FENLOW_TEMPLATE/.fenlow-ready" ] && return 0
     rm -rf "$FENLOW_TEMPLATE"; mkdir -p "$FENLOW_TEMPLATE"
     (
-        export WINEPREFIX=$FENLOW_TEMPLATE WINEARCH=win32 WINEDEBUG=-all
-        wineboot -i >/dev/null 2>&1
+        export WINEPREFIX=$FENLOW_TEMPLATE WINEARCH=$FENLOW_WINEARCH WINEDEBUG=-all
+        "$WINE" wineboot -i >/dev/null 2>&1
         # Keyboard hooks and lock-key states only work inside a virtual desktop.
-        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
-        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1
+        "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
+        "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1
         # A crash must end the process, not wait on a dialog.
-        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         wineserver -w
     )
     touch "$FENLOW_TEMPLATE/.fenlow-ready"
@@ -35,7 +37,7 @@ desktop_start() {
     _make_template
     rm -rf "$prefix"; mkdir -p "$(dirname "$prefix")"
     cp -a "$FENLOW_TEMPLATE" "$prefix"
-    export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+    export WINEPREFIX=$prefix WINEARCH=$FENLOW_WINEARCH WINEDEBUG=${WINEDEBUG:--all}
     # One wineserver for the whole run keeps each program start cheap.
     wineserver -p
 }

@@ -76,9 +76,22 @@ private:
     std::vector<char> bytes_;
 };
 
+// The release's fenlow.exe: the one beside this program, or, where the programs run as a 64-bit
+// build, the 32-bit one named by FENLOW_SHIPPED_EXE (a host path, which Wine maps under Z:).
+std::wstring ShippedExe()
+{
+    wchar_t path[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(L"FENLOW_SHIPPED_EXE", path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return e2e::ExeNextToMe(L"fenlow.exe");
+    std::wstring shipped = path;
+    std::replace(shipped.begin(), shipped.end(), L'/', L'\\');
+    return shipped[0] == L'\\' ? L"Z:" + shipped : shipped;
+}
+
 TEST(BinaryTest, FenlowIsA32BitGuiProgramWithOneExportAndSystemImports)
 {
-    PeFile pe(e2e::ExeNextToMe(L"fenlow.exe"));
+    PeFile pe(ShippedExe());
     ASSERT_TRUE(pe.Valid());
     EXPECT_EQ(IMAGE_FILE_MACHINE_I386, pe.Nt()->FileHeader.Machine);
     EXPECT_EQ(IMAGE_NT_OPTIONAL_HDR32_MAGIC, pe.Nt()->OptionalHeader.Magic);

@@ -34,9 +34,12 @@ bool SameBytes(const NOTIFYICONDATAA& a, const NOTIFYICONDATAA& b)
 
 TEST(DornTrayIconTest, NewSlotIsTheBareRecord)
 {
-    static_assert(sizeof(DornTrayIcon) == 508, "one NOTIFYICONDATAA and nothing more");
+    static_assert(sizeof(DornTrayIcon) == sizeof(NOTIFYICONDATAA), "one NOTIFYICONDATAA and nothing more");
+#ifndef _WIN64
+    static_assert(sizeof(DornTrayIcon) == 508, "the full Windows 7 record in the 32-bit release");
+#endif
     DornTrayIcon slot;
-    EXPECT_EQ(508u, slot.cbSize);
+    EXPECT_EQ(sizeof(NOTIFYICONDATAA), slot.cbSize);
     EXPECT_EQ(7u, slot.uFlags);
     EXPECT_EQ(0x8001u, slot.uCallbackMessage);
     EXPECT_EQ(0u, slot.uID);
@@ -47,7 +50,7 @@ TEST(DornTrayIconTest, NewSlotIsTheBareRecord)
     // Every byte outside the three set fields is zero.
     NOTIFYICONDATAA expected;
     memset(&expected, 0, sizeof(expected));
-    expected.cbSize = 508;
+    expected.cbSize = sizeof(NOTIFYICONDATAA);
     expected.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     expected.uCallbackMessage = WM_APP + 1;
     EXPECT_TRUE(SameBytes(expected, Snapshot(slot)));
@@ -75,7 +78,7 @@ TEST(DornTrayIconTest, AddModifyDeleteAgainstTheShell)
     EXPECT_EQ(first, slot.hIcon);
     EXPECT_EQ(0x87u, slot.uFlags);
     EXPECT_STREQ("Fenlow", slot.szTip);
-    EXPECT_EQ(508u, slot.cbSize);
+    EXPECT_EQ(sizeof(NOTIFYICONDATAA), slot.cbSize);
 
     // A second add of the same icon is refused by the shell.
     EXPECT_FALSE(slot.Add(owner, 3, 0x8001, "Fenlow", first));

@@ -1,0 +1,19 @@
+# Cross toolchain: 64-bit Windows with MinGW-w64 (posix threads, which GoogleTest needs).
+# The release is the 32-bit build; this one runs the tests on machines that cannot run 32-bit code.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# ctest runs the Windows test programs through 64-bit Wine (Debian keeps its loader out of PATH).
+find_program(WINE_PROGRAM wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+if(WINE_PROGRAM)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
+endif()
