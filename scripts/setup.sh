@@ -21,11 +21,12 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+. "$top/scripts/arch.sh"
+wine_tests=ON; [ "$FENLOW_RUN_ARCH" = i686 ] || wine_tests=OFF
 cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
-      -DCMAKE_BUILD_TYPE=Release -DFENLOW_TESTS="${FENLOW_TESTS:-ON}" >/dev/null
+      -DCMAKE_BUILD_TYPE=Release -DFENLOW_TESTS="${FENLOW_TESTS:-ON}" -DFENLOW_WINE_TESTS=$wine_tests >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
-. "$top/scripts/arch.sh"
 if [ "$FENLOW_RUN_ARCH" = x86_64 ]; then
     run_build=$(fenlow_run_build "$build")
     echo "setup: this machine cannot run 32-bit programs; building the 64-bit twin in $run_build to run here"

@@ -196,7 +196,7 @@ TEST_F(LabelControlTest, ClassesAreRegisteredWithTheirCursorsStylesAndExtraBytes
     EXPECT_EQ(link.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
     EXPECT_EQ(link.hCursor, LoadCursor(nullptr, IDC_HAND));
     EXPECT_EQ(link.hbrBackground, nullptr);
-    EXPECT_EQ(link.cbWndExtra, 4);
+    EXPECT_EQ(link.cbWndExtra, static_cast<int>(sizeof(LONG_PTR)));  // one pointer to the record
     EXPECT_EQ(link.cbClsExtra, 0);
 
     WNDCLASSEXA text = {};
@@ -206,7 +206,7 @@ TEST_F(LabelControlTest, ClassesAreRegisteredWithTheirCursorsStylesAndExtraBytes
     EXPECT_EQ(text.style, static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
     EXPECT_EQ(text.hCursor, LoadCursor(nullptr, IDC_ARROW));
     EXPECT_EQ(text.hbrBackground, nullptr);
-    EXPECT_EQ(text.cbWndExtra, 4);
+    EXPECT_EQ(text.cbWndExtra, static_cast<int>(sizeof(LONG_PTR)));  // one pointer to the record
 }
 
 TEST_F(LabelControlTest, NewLinkDrawsItsTextUnderlinedInWindowTextColourOverTheParent)

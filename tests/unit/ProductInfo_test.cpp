@@ -10,6 +10,13 @@
 
 namespace {
 
+// The record names the width of the build that carries it.
+#ifdef _WIN64
+const char kBuildBits[] = "64";
+#else
+const char kBuildBits[] = "32";
+#endif
+
 TEST(ProductInfoTest, ShippedVersionBlockFillsEveryField)
 {
     EXPECT_STREQ("Fenlow", GetVersionString("ProductName"));
@@ -28,13 +35,13 @@ TEST(ProductInfoTest, ShippedVersionBlockFillsEveryField)
     EXPECT_STREQ("Tavrin", g_productInfo.companyName);
     EXPECT_STREQ("0.1.0.4", g_productInfo.fileVersion);
     EXPECT_STREQ("Freeware", g_productInfo.legalCopyright);
-    EXPECT_STREQ("32", g_productInfo.platformBits);
+    EXPECT_STREQ(kBuildBits, g_productInfo.platformBits);
 
     std::string expected = std::string("Fenlow\r\n") +
                            "Version : 0.1 Beta\r\n"
                            "Freeware\r\n"
                            "Release : 0.1.0.4 \r\n"
-                           "Build platform: 32-bit  \r\n"
+                           "Build platform: " + std::string(kBuildBits) + "-bit  \r\n" +
                            "\r\n"
                            "Desarrollado por: \r\n"
                            " Tavrin\r\n" +

@@ -162,7 +162,7 @@ TEST_F(SplitterControlTest, ClassIsRegisteredWithArrowAndButtonFace)
     EXPECT_EQ(wc.lpfnWndProc, SplitterWndProc);
     EXPECT_EQ(wc.style, 0u);
     EXPECT_EQ(wc.hbrBackground, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
-    EXPECT_EQ(wc.cbWndExtra, 4);
+    EXPECT_EQ(wc.cbWndExtra, static_cast<int>(sizeof(LONG_PTR)));  // one pointer to the record
 }
 
 TEST_F(SplitterControlTest, NewSplitterHasItsDefaultsAndShowsButtonFace)

@@ -9,6 +9,13 @@
 
 namespace {
 
+// The record names the width of the build that carries it.
+#ifdef _WIN64
+const char kBuildBits[] = "64";
+#else
+const char kBuildBits[] = "32";
+#endif
+
 // The record with room behind it, so a copy that runs past a field's end shows.
 struct GuardedInfo
 {
@@ -41,7 +48,7 @@ std::string AboutHead(const char* name,
                       const char* company)
 {
     return std::string(name) + "\r\nVersion : " + version + "\r\n" + copyright + "\r\nRelease : " + release +
-           " \r\nBuild platform: 32-bit  \r\n\r\nDesarrollado por: \r\n " + company + "\r\n";
+           " \r\nBuild platform: " + kBuildBits + "-bit  \r\n\r\nDesarrollado por: \r\n " + company + "\r\n";
 }
 
 #if defined(PRODUCTINFO_VARIANT_NOVERSION)
@@ -58,7 +65,7 @@ TEST(ProductInfoNoVersion, EveryFieldFallsBack)
     EXPECT_STREQ("0.n", g_record.info.productVersion);
     EXPECT_STREQ("0.n.0.n", g_record.info.fileVersion);
     EXPECT_STREQ("", g_record.info.legalCopyright);
-    EXPECT_STREQ("32", g_record.info.platformBits);
+    EXPECT_STREQ(kBuildBits, g_record.info.platformBits);
     EXPECT_EQ(AboutHead("Fenlow", "0.n", "", "0.n.0.n", "Tavrin") + "\r\n\r\nfin\r\n\r\n",
               std::string(g_record.info.aboutText));
     ExpectGuardIntact();
