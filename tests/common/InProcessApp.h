@@ -40,7 +40,7 @@ inline void MakeAppWindows()
 inline void StartWithEveryLock()
 {
     // Neither needs g_hInstance: both read the program file itself.
-    RegisterCustomControls();
+    Dorn32::Windows::RegisterCustomControls();
     g_productInfo.Load(FENLOW_PRODUCT_NAME, g_disclaimer);
     ASSERT_NO_FATAL_FAILURE(MakeAppWindows());
     g_app.m_settings.Init = 1;

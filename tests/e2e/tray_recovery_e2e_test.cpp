@@ -117,7 +117,7 @@ struct Fault
     bool capsOn;                                 // Caps Lock on from before the fault
 };
 
-struct Run
+struct ProgramRun
 {
     const char* name;
     std::vector<std::pair<const char*, uint8_t>> flags;
@@ -125,7 +125,7 @@ struct Run
     std::vector<Fault> faults;
 };
 
-const Run kRuns[] = {
+const ProgramRun kRuns[] = {
     {"Caps and Num chosen",
      {{"Init", 1}, {"CapLock", 1}, {"NumLock", 1}},
      {1, 3},
@@ -140,7 +140,7 @@ const Run kRuns[] = {
 
 TEST_F(FenlowTest, RefusedOrLostTrayIconsComeBackOnceEachWithinTwoTicks)
 {
-    for (const Run& run : kRuns) {
+    for (const ProgramRun& run : kRuns) {
         SCOPED_TRACE(run.name);
         tray.reset();  // first: one window of the class at a time
         tray = std::make_unique<FakeTray>();  // a clean log for each program
