@@ -34,12 +34,15 @@ struct LockKey
 
 // Refreshed in this order: the last announcement of one refresh is the one left on screen.
 const LockKey kLockKeys[] = {
-    {VK_CAPITAL, kTrayCapsId, &CSettings::CapLock, &CFenlowApp::m_trayCaps, &CFenlowApp::m_iconCapsOn, &CFenlowApp::m_iconCapsOff, "Capital: ON",
-     "Capital: OFF", 1, "CAP", "Caps. Lock: ON", "Caps. Lock: OFF", &CSettings::CapLockMsg, &g_prevCapLock},
-    {VK_SCROLL, kTrayScrollId, &CSettings::ScrLock, &CFenlowApp::m_trayScroll, &CFenlowApp::m_iconScrollOn, &CFenlowApp::m_iconScrollOff, "Scroll: ON",
-     "Scroll: OFF", 2, "SCR", "Scr. Lock: ON", "Scr. Lock: OFF", &CSettings::ScrLockMsg, &g_prevScrLock},
-    {VK_NUMLOCK, kTrayNumId, &CSettings::NumLock, &CFenlowApp::m_trayNum, &CFenlowApp::m_iconNumOn, &CFenlowApp::m_iconNumOff, "Nunlock: ON",
-     "Nunlock: OFF", 3, "NUM", "Num. Lock: ON", "Num. Lock: OFF", &CSettings::NumLockMsg, &g_prevNumLock},
+    {VK_CAPITAL, kTrayCapsId, &CSettings::CapLock, &CFenlowApp::m_trayCaps, &CFenlowApp::m_iconCapsOn,
+     &CFenlowApp::m_iconCapsOff, "Capital: ON", "Capital: OFF", 1, "CAP", "Caps. Lock: ON", "Caps. Lock: OFF",
+     &CSettings::CapLockMsg, &g_prevCapLock},
+    {VK_SCROLL, kTrayScrollId, &CSettings::ScrLock, &CFenlowApp::m_trayScroll, &CFenlowApp::m_iconScrollOn,
+     &CFenlowApp::m_iconScrollOff, "Scroll: ON", "Scroll: OFF", 2, "SCR", "Scr. Lock: ON", "Scr. Lock: OFF",
+     &CSettings::ScrLockMsg, &g_prevScrLock},
+    {VK_NUMLOCK, kTrayNumId, &CSettings::NumLock, &CFenlowApp::m_trayNum, &CFenlowApp::m_iconNumOn,
+     &CFenlowApp::m_iconNumOff, "Nunlock: ON", "Nunlock: OFF", 3, "NUM", "Num. Lock: ON", "Num. Lock: OFF",
+     &CSettings::NumLockMsg, &g_prevNumLock},
 };
 
 const char kPaneOff[] = "   ";

@@ -142,8 +142,9 @@ TEST_F(FenlowTest, RefusedOrLostTrayIconsComeBackOnceEachWithinTwoTicks)
 {
     for (const ProgramRun& run : kRuns) {
         SCOPED_TRACE(run.name);
-        tray.reset();  // first: one window of the class at a time
-        tray = std::make_unique<FakeTray>();  // a clean log for each program
+        // A clean log for each program; the old stand-in goes first: one window of its class at a time.
+        tray.reset();
+        tray = std::make_unique<FakeTray>();
         ASSERT_TRUE(registry.Delete());
         StoreFlags(run.flags);
         ASSERT_TRUE(AllLocksOff());
@@ -217,7 +218,8 @@ TEST_F(FenlowTest, RefusedOrLostTrayIconsComeBackOnceEachWithinTwoTicks)
                 const TrayCall& taken = calls[adds.back()];
                 EXPECT_EQ(kShownFlags, taken.flags);
                 EXPECT_EQ(kProductName, taken.tip);
-                EXPECT_TRUE(PictureMatchesResource(taken.picture, FenlowPath(), PictureFor(id, id == 1 && fault.capsOn)));
+                EXPECT_TRUE(
+                    PictureMatchesResource(taken.picture, FenlowPath(), PictureFor(id, id == 1 && fault.capsOn)));
                 std::optional<TrayIcon> icon = tray->FindByPid(pid, id);
                 ASSERT_TRUE(icon);
                 EXPECT_EQ(WM_APP + 1, icon->callbackMessage);

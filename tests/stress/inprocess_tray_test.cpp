@@ -116,7 +116,8 @@ TEST_F(StressInProcessTray, TheHookNeverAddsAndTicksAddEachLostIconOncePerSecond
     DWORD earliest = GetTickCount();
     g_app.StartRefreshTimer();
     DWORD latest = GetTickCount();  // the timer's seconds begin in between
-    KillTimer(g_app.m_hWnd, kRefreshTimerId);  // ticks only by hand here
+    // Ticks only by hand here.
+    KillTimer(g_app.m_hWnd, kRefreshTimerId);
     int clean = 0;
     DWORD second = 0;
     for (; second < 6 && clean < 2; ++second) {

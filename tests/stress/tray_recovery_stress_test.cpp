@@ -93,11 +93,12 @@ TEST_F(StressFenlow, HundredTrayFaultsEndWithTheChosenIconsOnceEach)
     Pump(300);
     ObjectCount gdiAfter = GdiObjects(f.process.Handle());
     ObjectCount userAfter = UserObjects(f.process.Handle());
-    std::printf("tray faults x%d over %lu ms (%d forgets, %d refused adds armed, %d restarts): %d adds, %d refused; "
-                "chosen set back %lu ms after the last; GDI %ld -> %ld [%s]; USER %ld -> %ld [%s]\n",
-                kCycles, static_cast<unsigned long>(faultsMs), forgets, refusals, restarts, adds, refused,
-                static_cast<unsigned long>(settleMs), gdiBefore.value, gdiAfter.value, gdiBefore.source.c_str(),
-                userBefore.value, userAfter.value, userBefore.source.c_str());
+    std::printf(
+        "tray faults x%d over %lu ms (%d forgets, %d refused adds armed, %d restarts): %d adds, %d refused; "
+        "chosen set back %lu ms after the last; GDI %ld -> %ld [%s]; USER %ld -> %ld [%s]\n",
+        kCycles, static_cast<unsigned long>(faultsMs), forgets, refusals, restarts, adds, refused,
+        static_cast<unsigned long>(settleMs), gdiBefore.value, gdiAfter.value, gdiBefore.source.c_str(),
+        userBefore.value, userAfter.value, userBefore.source.c_str());
     Figure("adds", adds);
     Figure("refused_adds", refused);
     Figure("duplicate_adds", static_cast<long long>(tray->DuplicateAddCount()));
