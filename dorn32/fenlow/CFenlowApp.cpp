@@ -271,6 +271,10 @@ void CFenlowApp::RestoreMissingTrayIcons()
             (now - m_timerStartedAt) / kRefreshPeriodMs == (m_trayAddedAt[id] - m_timerStartedAt) / kRefreshPeriodMs;
         if (!m_trayMissing[id] || !TrayIconChosen(id) || addedThisPeriod)
             continue;
+        // A shell that has just come back says so; its "TaskbarCreated" lays every icon out anew.
+        MSG pending;
+        if (PeekMessageA(&pending, nullptr, m_taskbarCreatedMsg, m_taskbarCreatedMsg, PM_NOREMOVE))
+            return;
         DornTrayIcon& slot = TraySlot(id);
         // A lock icon comes back with the picture the refresh has just put in its slot.
         HICON picture = id == kTrayPlainId ? m_iconPlain : slot.hIcon;

@@ -457,7 +457,9 @@ void FakeTray::ClearLog()
 
 void FakeTray::Restart()
 {
-    Forget();
+    // One step for the programs: a tray call waits on the lock until the broadcast is posted.
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->icons.clear();
     PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
 }
 
