@@ -273,7 +273,8 @@ void CFenlowApp::RestoreMissingTrayIcons()
             continue;
         // A shell that has just come back says so; its "TaskbarCreated" lays every icon out anew.
         MSG pending;
-        if (PeekMessageA(&pending, nullptr, m_taskbarCreatedMsg, m_taskbarCreatedMsg, PM_NOREMOVE))
+        if (m_taskbarCreatedMsg &&
+            PeekMessageA(&pending, nullptr, m_taskbarCreatedMsg, m_taskbarCreatedMsg, PM_NOREMOVE))
             return;
         DornTrayIcon& slot = TraySlot(id);
         // A lock icon comes back with the picture the refresh has just put in its slot.
