@@ -17,6 +17,8 @@ BYTE g_lockMonitorReady;
 struct LockKey
 {
     int vk;
+    UINT trayId;
+    BYTE CSettings::*trayChosen;
     DornTrayIcon CFenlowApp::*tray;
     HICON CFenlowApp::*iconOn;
     HICON CFenlowApp::*iconOff;
@@ -32,12 +34,15 @@ struct LockKey
 
 // Refreshed in this order: the last announcement of one refresh is the one left on screen.
 const LockKey kLockKeys[] = {
-    {VK_CAPITAL, &CFenlowApp::m_trayCaps, &CFenlowApp::m_iconCapsOn, &CFenlowApp::m_iconCapsOff, "Capital: ON",
-     "Capital: OFF", 1, "CAP", "Caps. Lock: ON", "Caps. Lock: OFF", &CSettings::CapLockMsg, &g_prevCapLock},
-    {VK_SCROLL, &CFenlowApp::m_trayScroll, &CFenlowApp::m_iconScrollOn, &CFenlowApp::m_iconScrollOff, "Scroll: ON",
-     "Scroll: OFF", 2, "SCR", "Scr. Lock: ON", "Scr. Lock: OFF", &CSettings::ScrLockMsg, &g_prevScrLock},
-    {VK_NUMLOCK, &CFenlowApp::m_trayNum, &CFenlowApp::m_iconNumOn, &CFenlowApp::m_iconNumOff, "Nunlock: ON",
-     "Nunlock: OFF", 3, "NUM", "Num. Lock: ON", "Num. Lock: OFF", &CSettings::NumLockMsg, &g_prevNumLock},
+    {VK_CAPITAL, kTrayCapsId, &CSettings::CapLock, &CFenlowApp::m_trayCaps, &CFenlowApp::m_iconCapsOn,
+     &CFenlowApp::m_iconCapsOff, "Capital: ON", "Capital: OFF", 1, "CAP", "Caps. Lock: ON", "Caps. Lock: OFF",
+     &CSettings::CapLockMsg, &g_prevCapLock},
+    {VK_SCROLL, kTrayScrollId, &CSettings::ScrLock, &CFenlowApp::m_trayScroll, &CFenlowApp::m_iconScrollOn,
+     &CFenlowApp::m_iconScrollOff, "Scroll: ON", "Scroll: OFF", 2, "SCR", "Scr. Lock: ON", "Scr. Lock: OFF",
+     &CSettings::ScrLockMsg, &g_prevScrLock},
+    {VK_NUMLOCK, kTrayNumId, &CSettings::NumLock, &CFenlowApp::m_trayNum, &CFenlowApp::m_iconNumOn,
+     &CFenlowApp::m_iconNumOff, "Nunlock: ON", "Nunlock: OFF", 3, "NUM", "Num. Lock: ON", "Num. Lock: OFF",
+     &CSettings::NumLockMsg, &g_prevNumLock},
 };
 
 const char kPaneOff[] = "   ";
@@ -62,8 +67,10 @@ CFenlowApp::CFenlowApp()
       m_iconCapsOn(nullptr),
       m_iconScrollOff(nullptr),
       m_iconScrollOn(nullptr),
-      m_trackingMenu(false),
-      m_staleTrayMenu(nullptr)
+      m_trayMissing(),
+      m_trayAddedAt(),
+      m_timerStartedAt(0),
+      m_menuDepth(0)
 {
     // The record is filled later; the window takes whatever it holds when it is created.
     m_title = g_productInfo.productName;
@@ -91,6 +98,7 @@ LRESULT CFenlowApp::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return OnCreate(hwnd) ? 0 : -1;
         case WM_DESTROY:
             m_trayPlain.Delete();
+            m_trayMissing[kTrayPlainId] = false;  // gone on purpose: no tick may bring it back
             UnhookWindowsHookEx(m_hook);
             PostQuitMessage(0);
             return 0;
@@ -141,8 +149,11 @@ void CFenlowApp::RefreshLockStates()
         for (const LockKey& key : kLockKeys) {
             BYTE on = (GetKeyState(key.vk) & 1) ? 1 : 0;
             DornTrayIcon& tray = this->*key.tray;
-            tray.SetIcon(on ? this->*key.iconOn : this->*key.iconOff);
-            tray.SetTip(on ? key.tipOn : key.tipOff);
+            bool iconTaken = tray.SetIcon(on ? this->*key.iconOn : this->*key.iconOff);
+            bool tipTaken = tray.SetTip(on ? key.tipOn : key.tipOff);
+            // Both refused: the shell no longer has a chosen icon. Only noted here, so that the
+            // hook's path makes no more calls than these; the timer tick adds it again.
+            m_trayMissing[key.trayId] = m_settings.*key.trayChosen && !iconTaken && !tipTaken;
             ::SendMessageA(m_hStatusBar, SB_SETTEXTA, key.pane, reinterpret_cast<LPARAM>(on ? key.paneOn : kPaneOff));
             if (g_lockMonitorReady && *key.previous != on && m_settings.*key.notify)
                 m_dlgNotify.Show(on ? key.popupOn : key.popupOff);
@@ -156,11 +167,19 @@ void CFenlowApp::RefreshLockStates()
 void CFenlowApp::OnTimerTick()
 {
     RefreshLockStates();
+    RestoreMissingTrayIcons();
     int before = m_popupCountdown;
     // Held at -1 while nothing is pending, so the counter never wraps in a long session.
     m_popupCountdown = before < 0 ? -1 : before - 1;
     if (before < 0)
         m_dlgNotify.Hide();
+}
+
+void CFenlowApp::StartRefreshTimer()
+{
+    // Read before the timer is set, so that each tick falls in the period it is due in.
+    m_timerStartedAt = GetTickCount();
+    SetTimer(m_hWnd, kRefreshTimerId, kRefreshPeriodMs, nullptr);
 }
 
 void CFenlowApp::LoadTrayResources()
@@ -182,9 +201,9 @@ void CFenlowApp::LoadTrayResources()
         RemoveMenu(bar, 0, MF_BYPOSITION);
         DestroyMenu(bar);
         SetMenuDefaultItem(menu, IDM_TRAY_SHOW, FALSE);
-        // A taskbar restart can arrive while the old menu is open: free it once it has closed.
-        if (m_trackingMenu)
-            m_staleTrayMenu = m_trayMenu;
+        // A taskbar restart can arrive while menus are open: free the old one once all have closed.
+        if (m_menuDepth > 0 && m_trayMenu)
+            m_staleTrayMenus.push_back(m_trayMenu);
         else if (m_trayMenu)
             DestroyMenu(m_trayMenu);
         m_trayMenu = menu;
@@ -201,15 +220,68 @@ void CFenlowApp::LayoutTrayIcons()
     m_trayScroll.Delete();
     m_trayCaps.Delete();
     m_trayPlain.Delete();
-    const char* tip = g_productInfo.productName;
-    if (!m_settings.CapLock && !m_settings.ScrLock && !m_settings.NumLock)
-        m_trayPlain.Add(m_hWnd, 0, WM_TRAYNOTIFY, tip, m_iconPlain);
-    if (m_settings.CapLock)
-        m_trayCaps.Add(m_hWnd, 1, WM_TRAYNOTIFY, tip, m_iconCapsOff);
-    if (m_settings.ScrLock)
-        m_trayScroll.Add(m_hWnd, 2, WM_TRAYNOTIFY, tip, m_iconScrollOff);
-    if (m_settings.NumLock)
-        m_trayNum.Add(m_hWnd, 3, WM_TRAYNOTIFY, tip, m_iconNumOff);
+    // A refused add is noted; the refresh after a layout judges the lock icons again.
+    m_trayMissing[kTrayPlainId] = TrayIconChosen(kTrayPlainId) && !AddTrayIcon(kTrayPlainId, m_iconPlain);
+    m_trayMissing[kTrayCapsId] = TrayIconChosen(kTrayCapsId) && !AddTrayIcon(kTrayCapsId, m_iconCapsOff);
+    m_trayMissing[kTrayScrollId] = TrayIconChosen(kTrayScrollId) && !AddTrayIcon(kTrayScrollId, m_iconScrollOff);
+    m_trayMissing[kTrayNumId] = TrayIconChosen(kTrayNumId) && !AddTrayIcon(kTrayNumId, m_iconNumOff);
+}
+
+DornTrayIcon& CFenlowApp::TraySlot(UINT id)
+{
+    switch (id) {
+        case kTrayCapsId:
+            return m_trayCaps;
+        case kTrayScrollId:
+            return m_trayScroll;
+        case kTrayNumId:
+            return m_trayNum;
+        default:
+            return m_trayPlain;
+    }
+}
+
+bool CFenlowApp::TrayIconChosen(UINT id) const
+{
+    switch (id) {
+        case kTrayCapsId:
+            return m_settings.CapLock != 0;
+        case kTrayScrollId:
+            return m_settings.ScrLock != 0;
+        case kTrayNumId:
+            return m_settings.NumLock != 0;
+        default:
+            return !m_settings.CapLock && !m_settings.ScrLock && !m_settings.NumLock;
+    }
+}
+
+bool CFenlowApp::AddTrayIcon(UINT id, HICON picture)
+{
+    m_trayAddedAt[id] = GetTickCount();
+    return TraySlot(id).Add(m_hWnd, id, WM_TRAYNOTIFY, g_productInfo.productName, picture);
+}
+
+void CFenlowApp::RestoreMissingTrayIcons()
+{
+    DWORD now = GetTickCount();
+    for (UINT id = 0; id < kTrayIconCount; ++id) {
+        // One add per icon in each period of the refresh timer, however the ticks bunch up: a
+        // late tick and the one after it on time still get one try each.
+        bool addedThisPeriod =
+            (now - m_timerStartedAt) / kRefreshPeriodMs == (m_trayAddedAt[id] - m_timerStartedAt) / kRefreshPeriodMs;
+        if (!m_trayMissing[id] || !TrayIconChosen(id) || addedThisPeriod)
+            continue;
+        // A shell that has just come back says so; its "TaskbarCreated" lays every icon out anew.
+        MSG pending;
+        if (m_taskbarCreatedMsg &&
+            PeekMessageA(&pending, nullptr, m_taskbarCreatedMsg, m_taskbarCreatedMsg, PM_NOREMOVE))
+            return;
+        DornTrayIcon& slot = TraySlot(id);
+        // A lock icon comes back with the picture the refresh has just put in its slot.
+        HICON picture = id == kTrayPlainId ? m_iconPlain : slot.hIcon;
+        // Refused, perhaps because an add that timed out landed after all: one modify tells.
+        m_trayMissing[id] = !AddTrayIcon(id, picture) && !slot.Modify();
+    }
 }
 
 LRESULT CFenlowApp::OnTrayNotify(HWND hwnd, LPARAM lParam)
@@ -221,12 +293,13 @@ LRESULT CFenlowApp::OnTrayNotify(HWND hwnd, LPARAM lParam)
             GetCursorPos(&cursor);
             // Foreground first, or the menu does not close when the user clicks elsewhere.
             SetForegroundWindow();
-            m_trackingMenu = true;
+            ++m_menuDepth;
             TrackPopupMenuEx(m_trayMenu, 0x300B, cursor.x, cursor.y, hwnd, nullptr);
-            m_trackingMenu = false;
-            if (m_staleTrayMenu) {
-                DestroyMenu(m_staleTrayMenu);
-                m_staleTrayMenu = nullptr;
+            // Menus replaced meanwhile go when the outermost one has closed, each once.
+            if (--m_menuDepth == 0) {
+                for (HMENU stale : m_staleTrayMenus)
+                    DestroyMenu(stale);
+                m_staleTrayMenus.clear();
             }
             // A message after the menu, so that the next click on the icon opens it again at once.
             SendMessage(WM_NULL, 0, 0);

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
 #include "CDlgAcerca.h"
 #include "CDlgNotify.h"
 #include "CDlgOpciones.h"
@@ -14,6 +16,14 @@
 // The tray icons report to the main window with this message.
 const UINT WM_TRAYNOTIFY = WM_APP + 1;
 const UINT_PTR kRefreshTimerId = 0xABCDEF;
+const UINT kRefreshPeriodMs = 1000;
+
+// The notification-area ids of the four icons: the plain one, then one per lock key.
+const UINT kTrayPlainId = 0;
+const UINT kTrayCapsId = 1;
+const UINT kTrayScrollId = 2;
+const UINT kTrayNumId = 3;
+const UINT kTrayIconCount = 4;
 
 class CFenlowApp : public Dorn32::Windows::DornApp
 {
@@ -26,6 +36,7 @@ public:
     BOOL OnCreate(HWND hwnd);
     void RefreshLockStates();
     void OnTimerTick();
+    void StartRefreshTimer();
     void LoadTrayResources();
     void LayoutTrayIcons();
     LRESULT OnTrayNotify(HWND hwnd, LPARAM lParam);
@@ -55,8 +66,19 @@ public:
     HICON m_iconScrollOn;
 
 private:
-    bool m_trackingMenu;
-    HMENU m_staleTrayMenu;
+    Dorn32::Windows::DornTrayIcon& TraySlot(UINT id);
+    bool TrayIconChosen(UINT id) const;
+    bool AddTrayIcon(UINT id, HICON picture);
+    void RestoreMissingTrayIcons();
+
+    // Icons the shell refused or lost, by id; the timer tick adds them again.
+    bool m_trayMissing[kTrayIconCount];
+    // When each icon was last added (GetTickCount), and when the refresh timer was started.
+    DWORD m_trayAddedAt[kTrayIconCount];
+    DWORD m_timerStartedAt;
+    // Tray menus open now (TPM_RECURSE lets them nest), and menus replaced while one was open.
+    int m_menuDepth;
+    std::vector<HMENU> m_staleTrayMenus;
 };
 
 extern CFenlowApp g_app;

@@ -68,7 +68,7 @@ int AppMain(int, char**)
     g_app.UpdateWindow();
 
     g_app.LoadTrayResources();
-    SetTimer(g_app.m_hWnd, kRefreshTimerId, 1000, nullptr);
+    g_app.StartRefreshTimer();
     return g_app.Run();
 }
 

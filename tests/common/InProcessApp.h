@@ -12,7 +12,10 @@
 
 #include "CFenlowApp.h"
 #include "Dorn32.h"
+#include "DornControls.h"
+#include "ProductInfo.h"
 #include "resource.h"
+#include "version.h"
 
 namespace inprocess {
 
@@ -29,6 +32,21 @@ inline void MakeAppWindows()
     int rightEdges[4] = {100, 150, 200, 249};
     SendMessageA(g_app.m_hStatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rightEdges));
     ASSERT_NE(nullptr, g_app.m_dlgNotify.CreateModeless(g_hInstance, g_app.m_hWnd, SW_HIDE));
+}
+
+// Start-up up to the pump, without the timer, with every lock icon and every popup chosen: the
+// custom controls, the product record, the windows, the tray icons laid out and the first
+// refresh. Under ASSERT_NO_FATAL_FAILURE.
+inline void StartWithEveryLock()
+{
+    // Neither needs g_hInstance: both read the program file itself.
+    Dorn32::Windows::RegisterCustomControls();
+    g_productInfo.Load(FENLOW_PRODUCT_NAME, g_disclaimer);
+    ASSERT_NO_FATAL_FAILURE(MakeAppWindows());
+    g_app.m_settings.Init = 1;
+    g_app.m_settings.CapLock = g_app.m_settings.ScrLock = g_app.m_settings.NumLock = 1;
+    g_app.m_settings.CapLockMsg = g_app.m_settings.ScrLockMsg = g_app.m_settings.NumLockMsg = 1;
+    g_app.LoadTrayResources();
 }
 
 // Every text the popup's text control was given since RecordPopupTexts, in order.

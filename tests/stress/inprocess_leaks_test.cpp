@@ -10,14 +10,11 @@
 #include <memory>
 #include <string>
 
-#include "DornControls.h"
 #include "FakeTray.h"
 #include "FenlowDriver.h"
 #include "InProcessApp.h"
-#include "ProductInfo.h"
 #include "StressProbe.h"
 #include "resource.h"
-#include "version.h"
 
 using namespace Dorn32::Windows;
 
@@ -83,14 +80,7 @@ protected:
             GTEST_SKIP() << "one application object per process: run each test on its own, as ctest does";
         used = true;
         tray = std::make_unique<e2e::FakeTray>(e2e::TrayRecording::Lean);
-        // Neither needs g_hInstance: both read the program file itself.
-        RegisterCustomControls();
-        g_productInfo.Load(FENLOW_PRODUCT_NAME, g_disclaimer);
-        ASSERT_NO_FATAL_FAILURE(inprocess::MakeAppWindows());
-        g_app.m_settings.Init = 1;
-        g_app.m_settings.CapLock = g_app.m_settings.ScrLock = g_app.m_settings.NumLock = 1;
-        g_app.m_settings.CapLockMsg = g_app.m_settings.ScrLockMsg = g_app.m_settings.NumLockMsg = 1;
-        g_app.LoadTrayResources();
+        ASSERT_NO_FATAL_FAILURE(inprocess::StartWithEveryLock());
     }
 
     void TearDown() override

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -120,6 +121,12 @@ struct FakeTray::State {
     size_t failedCount = 0;
     UINT armedId = 0;
     std::function<void()> armed;
+    struct Refusal {
+        int count = 0;
+        bool landAnyway = false;
+    };
+    std::map<UINT, Refusal> refusals;  // by icon id
+    size_t duplicateAdds = 0;
     HWND window = nullptr;
     std::thread thread;
 
@@ -244,17 +251,26 @@ BOOL FakeTray::State::Handle(DWORD op, const uint8_t* data, size_t size)
     bool ok = false;
     Stored* stored = nullptr;
     switch (op) {
-    case NIM_ADD:
-        if (it == icons.end()) {
+    case NIM_ADD: {
+        if (it != icons.end()) {
+            ++duplicateAdds;
+            break;
+        }
+        auto refusal = refusals.find(id);
+        bool refused = refusal != refusals.end() && refusal->second.count > 0;
+        if (refused)
+            --refusal->second.count;
+        if (!refused || refusal->second.landAnyway) {
             Stored added;
             added.icon.owner = owner;
             added.icon.id = id;
             GetWindowThreadProcessId(owner, &added.icon.pid);
             icons.push_back(std::move(added));
             stored = &icons.back();
-            ok = true;
+            ok = !refused;
         }
         break;
+    }
     case NIM_MODIFY:
         if (it != icons.end()) {
             stored = &*it;
@@ -286,7 +302,7 @@ BOOL FakeTray::State::Handle(DWORD op, const uint8_t* data, size_t size)
         if ((flags & NIF_ICON) && lean)
             stored->sentPicture.assign(data + kIconWidth, data + size);  // same size: no new memory
         else if (flags & NIF_ICON)
-            icon->picture = std::move(picture);
+            icon->picture = picture;  // the log keeps it too
         if (flags & NIF_STATE) {
             DWORD mask = U32(data, kStateMask);
             icon->state = (icon->state & ~mask) | (U32(data, kState) & mask);
@@ -299,7 +315,7 @@ BOOL FakeTray::State::Handle(DWORD op, const uint8_t* data, size_t size)
     ++callCount;
     failedCount += !ok;
     if (!lean)
-        calls.push_back({op, owner, id, flags, ok});
+        calls.push_back({op, owner, id, flags, ok, (flags & NIF_TIP) ? Ansi(data, kTip, 128) : std::string(), picture});
     return ok ? TRUE : FALSE;
 }
 
@@ -441,11 +457,28 @@ void FakeTray::ClearLog()
 
 void FakeTray::Restart()
 {
-    {
-        std::lock_guard<std::mutex> guard(state_->lock);
-        state_->icons.clear();
-    }
+    // One step for the programs: a tray call waits on the lock until the broadcast is posted.
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->icons.clear();
     PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+}
+
+void FakeTray::Forget()
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->icons.clear();
+}
+
+void FakeTray::RefuseAdds(UINT id, int count, bool landAnyway)
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    state_->refusals[id] = {count, landAnyway};
+}
+
+size_t FakeTray::DuplicateAddCount() const
+{
+    std::lock_guard<std::mutex> guard(state_->lock);
+    return state_->duplicateAdds;
 }
 
 bool FakeTray::Click(const TrayIcon& icon, UINT mouseMsg, bool send) const

@@ -55,6 +55,8 @@ struct TrayCall {
     UINT id = 0;
     UINT flags = 0;
     bool result = false;  // what Shell_NotifyIcon returned to the caller
+    std::string tip;      // as sent, with NIF_TIP
+    IconPicture picture;  // as sent, with NIF_ICON on NIM_ADD and NIM_MODIFY
 };
 
 // What a FakeTray keeps of the calls it is sent.
@@ -94,6 +96,13 @@ public:
     void ClearLog();
     // Forgets all icons as a restarted taskbar does, then broadcasts "TaskbarCreated".
     void Restart();
+    // Forgets all icons and tells nobody, as a shell that lost them does.
+    void Forget();
+    // The next `count` NIM_ADD calls for icon `id` (any owner) fail as with a busy shell: the
+    // icon is not added or, if `landAnyway`, added all the same (an add that timed out late).
+    void RefuseAdds(UINT id, int count, bool landAnyway = false);
+    // NIM_ADD calls that came for an icon already there (in either recording mode).
+    size_t DuplicateAddCount() const;
     // Sends the icon's callback message to its owner as the shell does on a mouse event
     // (`mouseMsg` e.g. WM_LBUTTONDBLCLK, WM_RBUTTONUP); posted unless `send`. True on success.
     bool Click(const TrayIcon& icon, UINT mouseMsg, bool send = false) const;

@@ -1,0 +1,272 @@
+// Tray icons that the shell refused or lost come back by themselves within a tick or two, each
+// added once, and afterwards the program's tray traffic is what it always was. Time here is
+// counted in the program's refreshes, as the stand-in sees them, not in seconds: a loaded machine
+// stretches seconds, not the order of calls.
+#include <algorithm>
+
+#include "FenlowSession.h"
+
+using namespace e2e;
+
+namespace {
+
+const char kProductName[] = "Fenlow";
+const UINT kShownFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
+
+// The picture each icon should carry, by id, for the lock's state.
+int PictureFor(UINT id, bool on)
+{
+    switch (id) {
+        case 1:
+            return on ? IDI_CAPSLOCK_ON : IDI_CAPSLOCK_OFF;
+        case 2:
+            return on ? IDI_SCROLLLOCK_ON : IDI_SCROLLLOCK_OFF;
+        case 3:
+            return on ? IDI_NUMLOCK_ON : IDI_NUMLOCK_OFF;
+        default:
+            return IDI_TRAY;
+    }
+}
+
+// One program's tray traffic in the stand-in's log. Each refresh sends two modifies per lock key
+// in the order Caps, Scroll, Num; the slot of a key never chosen goes out with no owner and id 0.
+class Traffic
+{
+public:
+    Traffic(HWND main, const std::vector<UINT>& chosen) : m_main(main), m_chosen(chosen)
+    {
+        for (UINT id : {1u, 2u, 3u}) {
+            bool isChosen = std::count(chosen.begin(), chosen.end(), id) != 0;
+            for (int twice = 0; twice < 2; ++twice)
+                m_refresh.push_back({isChosen ? main : nullptr, isChosen ? id : 0u});
+        }
+    }
+
+    bool IsRefreshAt(const std::vector<TrayCall>& calls, size_t i) const
+    {
+        if (i + m_refresh.size() > calls.size())
+            return false;
+        for (size_t k = 0; k < m_refresh.size(); ++k) {
+            const TrayCall& c = calls[i + k];
+            if (c.op != NIM_MODIFY || c.owner != m_refresh[k].first || c.id != m_refresh[k].second)
+                return false;
+        }
+        return true;
+    }
+
+    // Where each complete refresh in the log begins.
+    std::vector<size_t> RefreshStarts(const std::vector<TrayCall>& calls) const
+    {
+        std::vector<size_t> starts;
+        for (size_t i = 0; i < calls.size();) {
+            if (IsRefreshAt(calls, i)) {
+                starts.push_back(i);
+                i += m_refresh.size();
+            } else {
+                ++i;
+            }
+        }
+        return starts;
+    }
+
+    // Refreshes begun before log index i.
+    static int RefreshesBefore(const std::vector<size_t>& starts, size_t i)
+    {
+        return static_cast<int>(std::lower_bound(starts.begin(), starts.end(), i) - starts.begin());
+    }
+
+    // This program's NIM_ADD calls from log index `from` on, for icon `id` (every id if -1).
+    std::vector<size_t> Adds(const std::vector<TrayCall>& calls, size_t from, int id = -1) const
+    {
+        std::vector<size_t> adds;
+        for (size_t i = from; i < calls.size(); ++i)
+            if (calls[i].op == NIM_ADD && calls[i].owner == m_main && (id < 0 || calls[i].id == static_cast<UINT>(id)))
+                adds.push_back(i);
+        return adds;
+    }
+
+    // Three refreshes straight after log index `last` and nothing else: the traffic while all is
+    // well. Waits for them first.
+    void ExpectThreeQuietRefreshesAfter(FakeTray& tray, size_t last) const
+    {
+        const size_t quiet = 3 * m_refresh.size();
+        ASSERT_TRUE(WaitUntil([&] { return tray.Calls().size() >= last + 1 + quiet; }, 10000));
+        std::vector<TrayCall> calls = tray.Calls();
+        for (size_t k = 0; k < quiet; ++k) {
+            const TrayCall& c = calls[last + 1 + k];
+            SCOPED_TRACE("call " + std::to_string(k) + " after the last add");
+            EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), c.op);
+            EXPECT_EQ(m_refresh[k % m_refresh.size()].first, c.owner);
+            EXPECT_EQ(m_refresh[k % m_refresh.size()].second, c.id);
+            // The chosen icons take them; a slot never added is refused, as it always was.
+            EXPECT_EQ(c.owner != nullptr, c.result);
+        }
+    }
+
+private:
+    HWND m_main;
+    std::vector<UINT> m_chosen;
+    std::vector<std::pair<HWND, UINT>> m_refresh;
+};
+
+struct Fault
+{
+    const char* what;
+    std::vector<std::pair<UINT, int>> refusals;  // icon id, adds refused
+    bool atStart;                                // armed before start-up; else the icons are forgotten
+    bool capsOn;                                 // Caps Lock on from before the fault
+};
+
+struct ProgramRun
+{
+    const char* name;
+    std::vector<std::pair<const char*, uint8_t>> flags;
+    std::vector<UINT> chosen;
+    std::vector<Fault> faults;
+};
+
+const ProgramRun kRuns[] = {
+    {"Caps and Num chosen",
+     {{"Init", 1}, {"CapLock", 1}, {"NumLock", 1}},
+     {1, 3},
+     {{"each chosen lock icon refused once at start-up", {{1, 1}, {3, 1}}, true, false},
+      {"every icon forgotten", {}, false, true}}},
+    {"all three chosen",
+     {{"Init", 1}, {"CapLock", 1}, {"ScrLock", 1}, {"NumLock", 1}},
+     {1, 2, 3},
+     {{"every icon forgotten, then all three refused once", {{1, 1}, {2, 1}, {3, 1}}, false, false}}},
+    {"no lock chosen", {{"Init", 1}}, {0}, {{"the plain icon refused twice at start-up", {{0, 2}}, true, false}}},
+};
+
+TEST_F(FenlowTest, RefusedOrLostTrayIconsComeBackOnceEachWithinTwoTicks)
+{
+    for (const ProgramRun& run : kRuns) {
+        SCOPED_TRACE(run.name);
+        // A clean log for each program; the old stand-in goes first: one window of its class at a time.
+        tray.reset();
+        tray = std::make_unique<FakeTray>();
+        ASSERT_TRUE(registry.Delete());
+        StoreFlags(run.flags);
+        ASSERT_TRUE(AllLocksOff());
+        for (const Fault& fault : run.faults)
+            if (fault.atStart)
+                for (auto refusal : fault.refusals)
+                    tray->RefuseAdds(refusal.first, refusal.second);
+        Fenlow f = Start();
+        ASSERT_TRUE(f.main);
+        DWORD pid = f.process.Pid();
+        Traffic traffic(f.main, run.chosen);
+
+        for (const Fault& fault : run.faults) {
+            SCOPED_TRACE(fault.what);
+            if (fault.capsOn) {
+                ASSERT_TRUE(SetLock(VK_CAPITAL, true));
+                ASSERT_TRUE(WaitUntil([&] { return tray->FindByPid(pid, 1)->tip == "Capital: ON"; }));
+            }
+            size_t mark = 0;
+            if (!fault.atStart) {
+                mark = tray->Calls().size();
+                for (auto refusal : fault.refusals)
+                    tray->RefuseAdds(refusal.first, refusal.second);
+                tray->Forget();
+            }
+
+            // Back: every chosen icon taken since the fault, and the tray holds those alone.
+            auto back = [&] {
+                std::vector<TrayCall> calls = tray->Calls();
+                for (UINT id : run.chosen) {
+                    std::vector<size_t> adds = traffic.Adds(calls, mark, static_cast<int>(id));
+                    if (adds.empty() || !calls[adds.back()].result)
+                        return false;
+                }
+                std::vector<UINT> ids = TrayIdsOf(pid);
+                std::sort(ids.begin(), ids.end());
+                return ids == run.chosen;
+            };
+            EXPECT_TRUE(WaitUntil(back, 10000));
+            std::vector<TrayCall> calls = tray->Calls();
+            std::vector<size_t> starts = traffic.RefreshStarts(calls);
+            int faultAt = Traffic::RefreshesBefore(starts, mark);
+            for (UINT id = 0; id <= 3; ++id) {
+                SCOPED_TRACE("icon " + std::to_string(id));
+                bool isChosen = std::count(run.chosen.begin(), run.chosen.end(), id) != 0;
+                std::vector<size_t> adds = traffic.Adds(calls, mark, static_cast<int>(id));
+                if (!isChosen) {
+                    EXPECT_TRUE(adds.empty());
+                    continue;
+                }
+                int refused = 0;
+                for (auto refusal : fault.refusals)
+                    if (refusal.first == id)
+                        refused = refusal.second;
+                ASSERT_EQ(static_cast<size_t>(refused + 1), adds.size());
+                for (size_t k = 0; k < adds.size(); ++k)
+                    EXPECT_EQ(k == adds.size() - 1, calls[adds[k]].result) << "add " << k;
+                // At start-up the layout adds, the first refresh follows, and the first tick
+                // tries again; a lost icon is added by the refresh that finds it gone or the
+                // next one; after that each tick tries once, none skipped.
+                int first = Traffic::RefreshesBefore(starts, adds[0]) - faultAt;
+                if (fault.atStart)
+                    EXPECT_EQ(0, first);
+                else
+                    EXPECT_TRUE(first == 0 || first == 1) << first;
+                for (size_t k = 1; k < adds.size(); ++k) {
+                    int gap = Traffic::RefreshesBefore(starts, adds[k]) - Traffic::RefreshesBefore(starts, adds[k - 1]);
+                    EXPECT_EQ(fault.atStart && k == 1 ? 2 : 1, gap) << "add " << k;
+                }
+                // Added as at start-up, with the picture of the state the refresh just read.
+                const TrayCall& taken = calls[adds.back()];
+                EXPECT_EQ(kShownFlags, taken.flags);
+                EXPECT_EQ(kProductName, taken.tip);
+                EXPECT_TRUE(
+                    PictureMatchesResource(taken.picture, FenlowPath(), PictureFor(id, id == 1 && fault.capsOn)));
+                std::optional<TrayIcon> icon = tray->FindByPid(pid, id);
+                ASSERT_TRUE(icon);
+                EXPECT_EQ(WM_APP + 1, icon->callbackMessage);
+            }
+            EXPECT_EQ(0u, tray->DuplicateAddCount());
+            std::vector<size_t> adds = traffic.Adds(calls, mark);
+            ASSERT_FALSE(adds.empty());
+            traffic.ExpectThreeQuietRefreshesAfter(*tray, adds.back());
+        }
+    }
+}
+
+// A shell that times out on an add may still take the icon. The retry is then refused because
+// the icon is there: one modify confirms it, and nothing is added again.
+TEST_F(FenlowTest, AnAddThatLandedLateCountsAsPresentAfterOneModify)
+{
+    StoreFlags({{"Init", 1}});
+    Fenlow f = Start();
+    ASSERT_TRUE(f.main);
+    DWORD pid = f.process.Pid();
+    ASSERT_EQ(std::vector<UINT>{0}, TrayIdsOf(pid));
+    Traffic traffic(f.main, {});
+
+    size_t mark = tray->Calls().size();
+    tray->RefuseAdds(0, 1, true);
+    tray->Restart();
+    ASSERT_TRUE(WaitUntil([&] { return tray->DuplicateAddCount() == 1; }, 10000));
+    // The confirming modify comes straight after the refused retry.
+    ASSERT_TRUE(WaitUntil([&] { return tray->Calls().size() > traffic.Adds(tray->Calls(), mark).back() + 1; }));
+    std::vector<TrayCall> calls = tray->Calls();
+    std::vector<size_t> adds = traffic.Adds(calls, mark, 0);
+    ASSERT_EQ(2u, adds.size());
+    EXPECT_FALSE(calls[adds[0]].result);  // the layout's add, which landed all the same
+    EXPECT_FALSE(calls[adds[1]].result);  // the retry, refused as a duplicate
+    const TrayCall& confirm = calls[adds[1] + 1];
+    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), confirm.op);
+    EXPECT_EQ(f.main, confirm.owner);
+    EXPECT_EQ(0u, confirm.id);
+    EXPECT_TRUE(confirm.result);
+    // The retry waits for the first tick in a later second than the layout's add: the layout's
+    // own refresh, then one tick or two.
+    std::vector<size_t> starts = traffic.RefreshStarts(calls);
+    int gap = Traffic::RefreshesBefore(starts, adds[1]) - Traffic::RefreshesBefore(starts, adds[0]);
+    EXPECT_TRUE(gap == 2 || gap == 3) << gap;
+    EXPECT_EQ(std::vector<UINT>{0}, TrayIdsOf(pid));
+    traffic.ExpectThreeQuietRefreshesAfter(*tray, adds[1] + 1);
+    EXPECT_EQ(1u, tray->DuplicateAddCount());
+}
+
+}  // namespace
