@@ -3,8 +3,6 @@
 #include <new>
 #include <string.h>
 
-#include "DornControls.h"
-
 namespace Dorn32 {
 namespace Windows {
 

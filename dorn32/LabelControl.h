@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "LabelMessages.h"
+
 namespace Dorn32 {
 namespace Windows {
 

@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "DornControls.h"
-
 namespace Dorn32 {
 namespace Windows {
 
