@@ -33,7 +33,7 @@ BOOL OnNcCreate(HWND hwnd)
 {
     if (GetLabelData(hwnd))
         return TRUE;
-    auto* data = new (std::nothrow) LabelData{};
+    auto* data = new (std::nothrow) LabelData();
     if (!data)
         return FALSE;
     data->window = hwnd;

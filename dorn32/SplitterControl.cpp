@@ -76,7 +76,7 @@ void DrawTrackBar(const SplitterData* data, int coordinate)
 
 BOOL OnNcCreate(HWND hwnd, const CREATESTRUCTA* create)
 {
-    auto* data = new (std::nothrow) SplitterData{};
+    auto* data = new (std::nothrow) SplitterData();
     if (!data)
         return FALSE;
     data->position = 100;
