@@ -429,6 +429,26 @@ TEST_F(LabelControlTest, LinkTellsItsParentOnClickAndSpaceAndTextNever)
     EXPECT_EQ(g_commands.size(), 2u);
 }
 
+// A class of the same name that is not ours is a failure; finding our own again is not.
+TEST_F(LabelControlTest, RegistrationPassesOnAClassItCannotHave)
+{
+    EXPECT_EQ(RegisterCustomControls(), 0);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    // No splitter exists in these tests, so its class can be swapped for a stranger's.
+    ASSERT_TRUE(UnregisterClassA("Splitter", instance)) << "a splitter window still exists: " << GetLastError();
+    WNDCLASSA stranger = {};
+    stranger.lpfnWndProc = DefWindowProcA;
+    stranger.hInstance = instance;
+    stranger.lpszClassName = "Splitter";
+    ASSERT_NE(RegisterClassA(&stranger), 0);
+
+    EXPECT_EQ(RegisterCustomControls(), ERROR_CLASS_ALREADY_EXISTS);
+
+    // Leave the process as it was found.
+    UnregisterClassA("Splitter", instance);
+    EXPECT_EQ(RegisterCustomControls(), 0);
+}
+
 TEST_F(LabelControlTest, TextIsDrawnOnSeveralLinesAndCutAfter255Characters)
 {
     // Line two holds one letter, which is the 255th character in the first text and the 256th in the second.
