@@ -110,7 +110,6 @@ protected:
 
     void TearDown() override
     {
-        g_modelessDialogs.remove(&popup);
         DestroyWindow(owner);
         SystemParametersInfoA(SPI_SETWORKAREA, 0, &savedWorkArea, 0);
     }
