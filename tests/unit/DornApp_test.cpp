@@ -119,8 +119,10 @@ TEST_F(DornAppTest, DefaultClassNameAndPresetIconAreKept)
 {
     WNDCLASSEXA existing = {};
     existing.cbSize = sizeof(existing);
-    if (GetClassInfoExA(GetModuleHandleA(nullptr), "dorncapplication", &existing))
-        GTEST_SKIP() << "the default class is taken by an earlier test in this process";
+    // An earlier test of this process may have registered it; its windows are gone by now.
+    if (GetClassInfoExA(GetModuleHandleA(nullptr), "dorncapplication", &existing)) {
+        ASSERT_TRUE(UnregisterClassA("dorncapplication", GetModuleHandleA(nullptr))) << GetLastError();
+    }
     RecordingApp app(nullptr);
     HICON preset = LoadIconA(nullptr, IDI_WARNING);
     app.m_wndClass.hIcon = preset;
