@@ -28,8 +28,8 @@ DornApp::DornApp()
       m_hClient(nullptr)
 {
     m_wndClass.cbSize = sizeof(WNDCLASSEXA);
-    // Built during static construction, so this is the system's arrow (no instance yet).
-    m_wndClass.hCursor = LoadCursorA(g_hInstance, IDC_ARROW);
+    // A system cursor: it comes with a null instance, whenever the object is built.
+    m_wndClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     m_wndClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
 
     m_create.dwStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU;
@@ -101,9 +101,13 @@ HWND DornApp::SetClientWindow(HWND client)
 
 void DornApp::RecalcLayout(int width, int height)
 {
+    // Nothing to lay out in before the main window exists.
+    RECT client;
+    if (!GetClientRect(m_hWnd, &client))
+        return;
     int toolBarHeight = 0;
     int statusBarHeight = 0;
-    RECT rc;
+    RECT rc = {};
     if (m_hToolBar) {
         ::SendMessageA(m_hToolBar, TB_AUTOSIZE, 0, 0);
         GetWindowRect(m_hToolBar, &rc);
@@ -115,8 +119,6 @@ void DornApp::RecalcLayout(int width, int height)
         GetWindowRect(m_hStatusBar, &rc);
         statusBarHeight = rc.bottom - rc.top;
     }
-    RECT client;
-    GetClientRect(m_hWnd, &client);
     int clientHeight = client.bottom - toolBarHeight - statusBarHeight;
     if (m_hClient)
         SetWindowPos(m_hClient, nullptr, 0, toolBarHeight, client.right, clientHeight, SWP_NOZORDER);

@@ -8,7 +8,9 @@ namespace Windows {
 
 namespace {
 
-void RegisterControlClass(HINSTANCE instance, LPCSTR name, WNDPROC proc, UINT style, LPCTSTR cursor, HBRUSH background)
+// 0 when the class is there with this procedure (registered now or by an earlier call), else the
+// system's error code.
+DWORD RegisterControlClass(HINSTANCE instance, LPCSTR name, WNDPROC proc, UINT style, LPCTSTR cursor, HBRUSH background)
 {
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof(wc);
@@ -19,7 +21,15 @@ void RegisterControlClass(HINSTANCE instance, LPCSTR name, WNDPROC proc, UINT st
     wc.hCursor = LoadCursor(nullptr, cursor);
     wc.hbrBackground = background;
     wc.lpszClassName = name;
-    RegisterClassExA(&wc);
+    if (RegisterClassExA(&wc))
+        return 0;
+    const DWORD error = GetLastError();
+    WNDCLASSEXA existing = {};
+    existing.cbSize = sizeof(existing);
+    if (error == ERROR_CLASS_ALREADY_EXISTS && GetClassInfoExA(instance, name, &existing) &&
+        existing.lpfnWndProc == proc)
+        return 0;
+    return error != 0 ? error : ERROR_GEN_FAILURE;  // a failure without a code is still one
 }
 
 void AddIconFont(HINSTANCE instance)
@@ -42,12 +52,19 @@ int RegisterCustomControls()
 {
     // The program file itself, so this also works before WinMain has set g_hInstance.
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    RegisterControlClass(instance, "Link", LabelWndProc, CS_HREDRAW | CS_VREDRAW, IDC_HAND, nullptr);
-    RegisterControlClass(instance, "Text", LabelWndProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW, nullptr);
+    const DWORD link = RegisterControlClass(instance, "Link", LabelWndProc, CS_HREDRAW | CS_VREDRAW, IDC_HAND, nullptr);
+    const DWORD text =
+        RegisterControlClass(instance, "Text", LabelWndProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW, nullptr);
+    // Without the font, glyphs fall back to whatever the font mapper finds: not a failure.
     AddIconFont(instance);
-    RegisterControlClass(instance, "Splitter", SplitterWndProc, 0, IDC_ARROW,
-                         reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
-    return 0;
+    const DWORD splitter = RegisterControlClass(instance, "Splitter", SplitterWndProc, 0, IDC_ARROW,
+                                                reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
+    // Each class is tried; the first failure is the one passed on.
+    if (link)
+        return static_cast<int>(link);
+    if (text)
+        return static_cast<int>(text);
+    return static_cast<int>(splitter);
 }
 
 }  // namespace Windows

@@ -1,12 +1,14 @@
 #include "DornCriticalSection.h"
 
+#include <stdexcept>
+
 namespace Dorn32 {
 namespace Windows {
 
 DornCriticalSection::DornCriticalSection()
 {
     if (!InitializeCriticalSectionAndSpinCount(&m_section, 0))
-        throw "Could not create a CriticalSection";
+        throw std::runtime_error("Could not create a CriticalSection");
 }
 
 DornCriticalSection::~DornCriticalSection()

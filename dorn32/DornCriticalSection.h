@@ -9,6 +9,7 @@ namespace Windows {
 class DornCriticalSection
 {
 public:
+    // Throws std::runtime_error when the system cannot create the section.
     DornCriticalSection();
     ~DornCriticalSection();
     DornCriticalSection(const DornCriticalSection&) = delete;

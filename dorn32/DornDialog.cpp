@@ -40,6 +40,11 @@ bool ReturnsResultDirectly(UINT msg)
 
 DornDialog::DornDialog(int templateId) : m_templateId(templateId), m_modal(0), m_callingDefault(0) {}
 
+DornDialog::~DornDialog()
+{
+    g_modelessDialogs.remove(this);
+}
+
 INT_PTR DornDialog::DoModal(HINSTANCE instance, HWND parent)
 {
     m_hWnd = nullptr;
@@ -101,13 +106,13 @@ INT_PTR CALLBACK DornDialog::StaticDlgProc(HWND hwnd, UINT msg, WPARAM wParam, L
 
 BOOL DornDialog::IsModelessDialogMessage(MSG* msg)
 {
-    BOOL taken = FALSE;
+    // Nothing of the list is touched once a dialog has taken the message: handling it may have
+    // destroyed a dialog object and with it that object's entry.
     for (DornWnd* dialog : g_modelessDialogs) {
-        if (taken)
-            break;
-        taken |= IsDialogMessageA(dialog->m_hWnd, msg);
+        if (IsDialogMessageA(dialog->m_hWnd, msg))
+            return TRUE;
     }
-    return taken;
+    return FALSE;
 }
 
 }  // namespace Windows

@@ -12,6 +12,10 @@ class DornDialog : public DornWnd
 {
 public:
     explicit DornDialog(int templateId);
+    // Takes the object off the modeless-dialog list, so that the pump never asks a dialog that is gone.
+    ~DornDialog();
+    DornDialog(const DornDialog&) = delete;
+    DornDialog& operator=(const DornDialog&) = delete;
 
     virtual INT_PTR DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
     virtual void InitControls() {}

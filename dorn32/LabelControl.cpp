@@ -3,8 +3,6 @@
 #include <new>
 #include <string.h>
 
-#include "DornControls.h"
-
 namespace Dorn32 {
 namespace Windows {
 
@@ -35,7 +33,7 @@ BOOL OnNcCreate(HWND hwnd)
 {
     if (GetLabelData(hwnd))
         return TRUE;
-    auto* data = new (std::nothrow) LabelData{};
+    auto* data = new (std::nothrow) LabelData();
     if (!data)
         return FALSE;
     data->window = hwnd;
@@ -93,6 +91,31 @@ void NotifyClick(HWND hwnd)
                      reinterpret_cast<LPARAM>(hwnd));
 }
 
+// As a push button does, a link holds the mouse from the press so that only a press and a release
+// both on it make a click.
+void OnLButtonDown(HWND hwnd)
+{
+    LabelData* data = GetLabelData(hwnd);
+    if (!data || !IsLink(hwnd))
+        return;
+    data->pressed = TRUE;
+    SetCapture(hwnd);
+}
+
+void OnLButtonUp(HWND hwnd, LPARAM lParam)
+{
+    LabelData* data = GetLabelData(hwnd);
+    if (!data || !data->pressed)
+        return;
+    data->pressed = FALSE;
+    ReleaseCapture();
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (PtInRect(&client, point))
+        NotifyClick(hwnd);
+}
+
 void OnSetGlyph(HWND hwnd, HFONT font, LPARAM codePoint)
 {
     LabelData* data = GetLabelData(hwnd);
@@ -132,9 +155,17 @@ LRESULT CALLBACK LabelWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         case WM_PAINT:
             OnPaint(hwnd);
             return 0;
+        case WM_LBUTTONDOWN:
+            OnLButtonDown(hwnd);
+            break;
         case WM_LBUTTONUP:
-            NotifyClick(hwnd);
+            OnLButtonUp(hwnd, lParam);
             return 0;
+        case WM_CAPTURECHANGED:
+            // Taken away before the release: no click.
+            if (LabelData* data = GetLabelData(hwnd))
+                data->pressed = FALSE;
+            break;
         case WM_KEYUP:
             if (wParam != VK_SPACE)
                 break;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "LabelMessages.h"
+
 namespace Dorn32 {
 namespace Windows {
 
@@ -14,6 +16,7 @@ struct LabelData
     HFONT font;       // null: the stock default GUI font
     WCHAR glyph[8];   // empty: the window text is drawn instead
     HFONT ownedFont;  // the latest font the control made itself; deleted with the control or its successor
+    BOOL pressed;     // a "Link" holds the mouse from a left-button press on it until the release
 };
 
 LRESULT CALLBACK LabelWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "DornControls.h"
-
 namespace Dorn32 {
 namespace Windows {
 
@@ -78,7 +76,7 @@ void DrawTrackBar(const SplitterData* data, int coordinate)
 
 BOOL OnNcCreate(HWND hwnd, const CREATESTRUCTA* create)
 {
-    auto* data = new (std::nothrow) SplitterData{};
+    auto* data = new (std::nothrow) SplitterData();
     if (!data)
         return FALSE;
     data->position = 100;
@@ -135,6 +133,16 @@ void OnLButtonUp(SplitterData* data, LPARAM lParam)
     ReleaseCapture();
 }
 
+// Capture taken away mid-drag (another window, a menu, Alt+Tab): the release will never come here,
+// so the drag ends where it is, the bar is erased and the panes stay as they were.
+void OnCaptureLost(SplitterData* data)
+{
+    if (!data->dragging)
+        return;
+    DrawTrackBar(data, Tracked(data));
+    data->dragging = FALSE;
+}
+
 }  // namespace
 
 void InvertTrackBar(HDC dc, int x, int y, int width, int height)
@@ -188,6 +196,10 @@ LRESULT CALLBACK SplitterWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_LBUTTONUP:
             OnLButtonUp(data, lParam);
+            return 0;
+        case WM_CAPTURECHANGED:
+            if (reinterpret_cast<HWND>(lParam) != hwnd)
+                OnCaptureLost(data);
             return 0;
         case WM_NOTIFY:
             // The panes' notifications are the owner's business; the answer stays the default one.

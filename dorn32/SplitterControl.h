@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "SplitterMessages.h"
+
 namespace Dorn32 {
 namespace Windows {
 

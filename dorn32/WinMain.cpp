@@ -41,7 +41,7 @@ char** CommandLineToAnsiArgv(int* argc)
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*showCommand*/)
 {
     int argc = 0;
     char** argv = CommandLineToAnsiArgv(&argc);

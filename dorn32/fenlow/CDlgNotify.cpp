@@ -21,9 +21,10 @@ bool g_layeredLookupDone = false;
 
 bool SetWindowAlpha(HWND window, BYTE alpha)
 {
-    // Looked up once, at run time: the popup stays opaque on a system without it.
+    // Looked up once, at run time: the popup stays opaque on a system without it. user32 is
+    // already loaded in any window's process, so no reference is taken.
     if (!g_layeredLookupDone) {
-        HMODULE user32 = LoadLibraryA("user32");
+        HMODULE user32 = GetModuleHandleA("user32");
         if (user32) {
             g_setLayeredWindowAttributes = reinterpret_cast<SetLayeredWindowAttributesProc>(
                 reinterpret_cast<void*>(GetProcAddress(user32, "SetLayeredWindowAttributes")));

@@ -36,7 +36,7 @@ const char g_disclaimer[] =
     "\r\n\r\n"
     "Para m\341s detalles visite " FENLOW_WEBSITE "\r\n";
 
-int AppMain(int, char**)
+int AppMain(int /*argc*/, char** /*argv*/)
 {
     InitCommonControls();
     RegisterCustomControls();

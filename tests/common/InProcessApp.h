@@ -49,6 +49,23 @@ inline void StartWithEveryLock()
     g_app.LoadTrayResources();
 }
 
+// The text of status-bar pane `pane` ("CAP", "SCR", "NUM" or blanks for the locks).
+inline std::string PaneText(int pane)
+{
+    char text[256] = {};
+    SendMessageA(g_app.m_hStatusBar, SB_GETTEXTA, pane, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Sets a lock key's toggle in this thread's key state, which GetKeyState reads; no key event.
+inline void SetToggle(BYTE vk, bool on)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[vk] = on ? 1 : 0;
+    SetKeyboardState(keys);
+}
+
 // Every text the popup's text control was given since RecordPopupTexts, in order.
 inline std::vector<std::string> g_popupTexts;
 inline WNDPROC g_popupTextProc = nullptr;

@@ -12,6 +12,7 @@
 
 #include "FakeTray.h"
 #include "FenlowDriver.h"
+#include "FreshProcess.h"
 #include "InProcessApp.h"
 #include "StressProbe.h"
 #include "resource.h"
@@ -46,8 +47,8 @@ long long MemoryGrowth(const Counts& before, const Counts& after)
 
 void Report(const char* what, int times, const Counts& before, const Counts& after)
 {
-    std::printf("%s x%d: GDI %ld -> %ld, USER %ld -> %ld, private bytes %lu -> %lu (%s; %s)\n", what, times,
-                before.gdi, after.gdi, before.user, after.user, static_cast<unsigned long>(before.memory),
+    std::printf("%s x%d: GDI %ld -> %ld, USER %ld -> %ld, private bytes %lu -> %lu (%s; %s)\n", what, times, before.gdi,
+                after.gdi, before.user, after.user, static_cast<unsigned long>(before.memory),
                 static_cast<unsigned long>(after.memory), e2e::GdiObjects(GetCurrentProcess()).source.c_str(),
                 e2e::OwnUserObjects().source.c_str());
     ::testing::Test::RecordProperty(std::string(what) + "_gdi_growth", static_cast<int>(after.gdi - before.gdi));
@@ -76,8 +77,11 @@ protected:
     void SetUp() override
     {
         static bool used = false;
-        if (used)
-            GTEST_SKIP() << "one application object per process: run each test on its own, as ctest does";
+        if (used) {
+            // One application object per process: the case runs in a new process of its own.
+            EXPECT_EQ(0u, freshprocess::RunCurrentTest()) << "failed in a new process; its output is above";
+            GTEST_SKIP() << "ran in a new process of its own, above";
+        }
         used = true;
         tray = std::make_unique<e2e::FakeTray>(e2e::TrayRecording::Lean);
         ASSERT_NO_FATAL_FAILURE(inprocess::StartWithEveryLock());
@@ -94,20 +98,10 @@ protected:
     std::unique_ptr<e2e::FakeTray> tray;
 };
 
-void SetCaps(bool on)
-{
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_CAPITAL] = on ? 1 : 0;
-    SetKeyboardState(keys);
-}
-
 TEST_F(StressInProcess, TaskbarRestartsLeaveOneMenuAndTheSameObjects)
 {
     ASSERT_NE(0u, g_app.m_taskbarCreatedMsg);
-    auto restart = [&] {
-        SendMessageA(g_app.m_hWnd, g_app.m_taskbarCreatedMsg, 0, 0);
-    };
+    auto restart = [&] { SendMessageA(g_app.m_hWnd, g_app.m_taskbarCreatedMsg, 0, 0); };
     restart();  // first reload: anything made once is made now
     Counts before = Take();
     for (int i = 0; i < 100; ++i)
@@ -172,7 +166,7 @@ public:
     void ToggleAndRefresh()
     {
         m_caps = !m_caps;
-        SetCaps(m_caps);
+        inprocess::SetToggle(VK_CAPITAL, m_caps);
         SendMessageA(g_app.m_hWnd, WM_TIMER, kRefreshTimerId, 0);
     }
 

@@ -17,18 +17,12 @@
 
 using namespace Dorn32::Windows;
 using inprocess::g_popupTexts;
+using inprocess::PaneText;
+using inprocess::SetToggle;
 
 namespace {
 
 const UINT kPressDuringWait = WM_APP + 0x77;
-
-void SetCaps(bool on)
-{
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_CAPITAL] = on ? 1 : 0;
-    SetKeyboardState(keys);
-}
 
 // ---- the main window, subclassed to take the "key pressed" message on its own thread ----
 
@@ -38,7 +32,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == kPressDuringWait) {
         // What the system does on a Caps Lock release: the state flips, then the hook runs.
-        SetCaps(wParam != 0);
+        SetToggle(VK_CAPITAL, wParam != 0);
         KBDLLHOOKSTRUCT event = {};
         event.vkCode = VK_CAPITAL;
         event.scanCode = MapVirtualKeyA(VK_CAPITAL, MAPVK_VK_TO_VSC);
@@ -47,13 +41,6 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return LowLevelKeyboardProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&event));
     }
     return CallWindowProcA(g_appProc, hwnd, msg, wParam, lParam);
-}
-
-std::string PaneText(int pane)
-{
-    char text[256] = {};
-    SendMessageA(g_app.m_hStatusBar, SB_GETTEXTA, pane, reinterpret_cast<LPARAM>(text));
-    return text;
 }
 
 TEST(StressReentry, AKeyDuringARefreshLeavesTheLatestStateAndOnePopup)
@@ -74,13 +61,13 @@ TEST(StressReentry, AKeyDuringARefreshLeavesTheLatestStateAndOnePopup)
     };
     ASSERT_NO_FATAL_FAILURE(inprocess::MakeAppWindows());
     inprocess::RecordPopupTexts();
-    g_appProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(g_app.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainProc)));
+    g_appProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(g_app.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainProc)));
     g_app.m_settings.Init = 1;
     g_app.m_settings.CapLock = g_app.m_settings.ScrLock = g_app.m_settings.NumLock = 1;
     g_app.m_settings.CapLockMsg = 1;
 
-    SetCaps(false);
+    SetToggle(VK_CAPITAL, false);
     g_app.LoadTrayResources();
     ASSERT_EQ("Capital: OFF", shellTip());
 

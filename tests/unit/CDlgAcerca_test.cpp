@@ -32,8 +32,6 @@ std::string TextOf(HWND hwnd)
     return text.data();
 }
 
-
-
 // Shows the box modally; once it is up, `inspect` looks at it and `close` ends it.
 class AboutBoxRun
 {
@@ -298,116 +296,6 @@ TEST_F(CDlgAcercaTest, FontsAreAliveWhileItShows)
         PressCancel);
     EXPECT_EQ(run.Show(m_dialog), 0);
     EXPECT_TRUE(run.Ran());
-}
-
-// Reads the compiled template 104 (Spanish, modern sort) the way the dialog manager does.
-class TemplateReader
-{
-public:
-    explicit TemplateReader(const BYTE* data) : m_at(data) {}
-
-    WORD Word() { return Take<WORD>(); }
-    DWORD Dword() { return Take<DWORD>(); }
-    short Short() { return Take<short>(); }
-
-    // A string, or 0xFFFF and an ordinal, written as "#n".
-    std::string StringOrOrdinal()
-    {
-        if (*reinterpret_cast<const WORD*>(m_at) == 0xFFFF) {
-            Word();
-            return "#" + std::to_string(Word());
-        }
-        std::string text;
-        while (WORD c = Word())
-            text += static_cast<char>(c);
-        return text;
-    }
-
-    void Skip(size_t count) { m_at += count; }
-
-    void AlignToDword()
-    {
-        while (reinterpret_cast<UINT_PTR>(m_at) % 4)
-            ++m_at;
-    }
-
-private:
-    template <typename T>
-    T Take()
-    {
-        T value;
-        memcpy(&value, m_at, sizeof(T));
-        m_at += sizeof(T);
-        return value;
-    }
-
-    const BYTE* m_at;
-};
-
-TEST(CDlgAcercaTemplate, MatchesTheDesign)
-{
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceExA(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_ACERCA),
-                                  MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN));
-    ASSERT_NE(found, nullptr);
-    TemplateReader reader(static_cast<const BYTE*>(LockResource(LoadResource(module, found))));
-
-    EXPECT_EQ(reader.Word(), 1);  // DLGTEMPLATEEX
-    EXPECT_EQ(reader.Word(), 0xFFFF);
-    reader.Dword();
-    EXPECT_EQ(reader.Dword(), 0u);
-    EXPECT_EQ(reader.Dword(), 0x80C808C8u);
-    const WORD controls = reader.Word();
-    ASSERT_EQ(controls, 5);
-    const short box[4] = {reader.Short(), reader.Short(), reader.Short(), reader.Short()};
-    EXPECT_EQ(box[2], 213);
-    EXPECT_EQ(box[3], 142);
-    EXPECT_EQ(reader.StringOrOrdinal(), "");
-    EXPECT_EQ(reader.StringOrOrdinal(), "");
-    EXPECT_EQ(reader.StringOrOrdinal(), "About...");
-    EXPECT_EQ(reader.Word(), 8);
-    EXPECT_EQ(reader.Word(), 400);
-    reader.Word();  // italic and charset
-    EXPECT_EQ(reader.StringOrOrdinal(), "MS Shell Dlg");
-
-    struct Control
-    {
-        int id;
-        const char* className;
-        const char* text;
-        DWORD style;
-        short x, y, width, height;
-    };
-    const Control expected[] = {
-        {IDOK, "Button", "OK", 0x50010001, 82, 122, 50, 14},
-        {-1, "Static", "#102", 0x50000003, 6, 9, 20, 20},
-        {IDC_ABOUT_TEXT, "Edit", "", 0x50A00C44, 35, 37, 171, 75},
-        {IDC_ABOUT_LINK, "Link", "web", 0x50010000, 35, 23, 169, 11},
-        {IDC_ABOUT_TITLE, "Text", "Titulo", 0x50010000, 35, 10, 169, 11},
-    };
-    for (const Control& control : expected) {
-        SCOPED_TRACE(control.id);
-        reader.AlignToDword();
-        reader.Dword();                 // help id
-        EXPECT_EQ(reader.Dword(), 0u);  // extended style
-        EXPECT_EQ(reader.Dword(), control.style);
-        EXPECT_EQ(reader.Short(), control.x);
-        EXPECT_EQ(reader.Short(), control.y);
-        EXPECT_EQ(reader.Short(), control.width);
-        EXPECT_EQ(reader.Short(), control.height);
-        EXPECT_EQ(static_cast<int>(reader.Dword()), control.id);
-        // The predefined classes may be written as the ordinals 0x80 to 0x85.
-        std::string className = reader.StringOrOrdinal();
-        if (className == "#128")
-            className = "Button";
-        else if (className == "#129")
-            className = "Edit";
-        else if (className == "#130")
-            className = "Static";
-        EXPECT_EQ(_stricmp(className.c_str(), control.className), 0) << className;
-        EXPECT_EQ(reader.StringOrOrdinal(), control.text);
-        reader.Skip(reader.Word());  // creation data
-    }
 }
 
 }  // namespace

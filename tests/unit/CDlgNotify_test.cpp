@@ -7,6 +7,7 @@
 
 #include "CDlgNotify.h"
 #include "Dorn32.h"
+#include "FreshProcess.h"
 #include "resource.h"
 
 using namespace Dorn32::Windows;
@@ -110,7 +111,6 @@ protected:
 
     void TearDown() override
     {
-        g_modelessDialogs.remove(&popup);
         DestroyWindow(owner);
         SystemParametersInfoA(SPI_SETWORKAREA, 0, &savedWorkArea, 0);
     }
@@ -344,8 +344,11 @@ TEST_F(CDlgNotifyTest, GreyGroundWhiteTextOneBrushAtATime)
 TEST_F(CDlgNotifyTest, LayeredAttributesAreLookedUpOncePerProcess)
 {
     ASSERT_TRUE(g_lookupsCounted);
-    if (g_failLayeredLookup)
-        GTEST_SKIP() << "the lookup was made to fail earlier in this process";
+    if (g_failLayeredLookup) {
+        // The lookup was made to fail earlier in this process, for good: the case needs a new one.
+        EXPECT_EQ(0u, freshprocess::RunCurrentTest()) << "failed in a new process; its output is above";
+        return;
+    }
     HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, g_hInstance, nullptr);
     EXPECT_TRUE(SetWindowAlpha(window, 10));
     EXPECT_TRUE(SetWindowAlpha(window, 200));
@@ -367,8 +370,11 @@ TEST_F(CDlgNotifyTest, LayeredAttributesAreLookedUpOncePerProcess)
 TEST_F(CDlgNotifyTest, WithoutLayeredAttributesThePopupStaysOpaque)
 {
     ASSERT_TRUE(g_lookupsCounted);
-    if (g_layeredLookups != 0)
-        GTEST_SKIP() << "needs a process in which no lookup has been made yet";
+    if (g_layeredLookups != 0) {
+        // A lookup was made earlier in this process: the case needs one that has made none.
+        EXPECT_EQ(0u, freshprocess::RunCurrentTest()) << "failed in a new process; its output is above";
+        return;
+    }
     g_failLayeredLookup = true;
     HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, g_hInstance, nullptr);
     EXPECT_FALSE(SetWindowAlpha(window, 100));

@@ -16,7 +16,11 @@ namespace {
 class RecordingApp : public DornApp
 {
 public:
-    explicit RecordingApp(const char* className) { m_wndClass.lpszClassName = className; m_create.lpClassName = className; }
+    explicit RecordingApp(const char* className)
+    {
+        m_wndClass.lpszClassName = className;
+        m_create.lpClassName = className;
+    }
 
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override
     {
@@ -115,8 +119,10 @@ TEST_F(DornAppTest, DefaultClassNameAndPresetIconAreKept)
 {
     WNDCLASSEXA existing = {};
     existing.cbSize = sizeof(existing);
-    if (GetClassInfoExA(GetModuleHandleA(nullptr), "dorncapplication", &existing))
-        GTEST_SKIP() << "the default class is taken by an earlier test in this process";
+    // An earlier test of this process may have registered it; its windows are gone by now.
+    if (GetClassInfoExA(GetModuleHandleA(nullptr), "dorncapplication", &existing)) {
+        ASSERT_TRUE(UnregisterClassA("dorncapplication", GetModuleHandleA(nullptr))) << GetLastError();
+    }
     RecordingApp app(nullptr);
     HICON preset = LoadIconA(nullptr, IDI_WARNING);
     app.m_wndClass.hIcon = preset;
@@ -167,6 +173,47 @@ TEST_F(DornAppTest, LayoutPutsClientBetweenToolBarAndStatusBar)
     EXPECT_EQ(0, origin.x);
     EXPECT_EQ(0, origin.y);
     DestroyWindow(app.m_hWnd);
+}
+
+// Leaves a known pattern in the stack below the caller, where the next call's locals will be, so
+// that a local read before it is written shows up as that pattern.
+__attribute__((noinline)) void ScribbleOnTheStack()
+{
+    volatile unsigned char junk[4096];
+    for (size_t i = 0; i < sizeof(junk); ++i)
+        junk[i] = 0x5A;
+}
+
+TEST_F(DornAppTest, LayoutBeforeTheMainWindowExistsMovesNothing)
+{
+    // As while WM_SIZE arrives inside CreateMainWindow: client window set, m_hWnd still null.
+    RecordingApp app("DornAppTestH");
+    HWND holder = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, g_hInstance, nullptr);
+    HWND client =
+        CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 5, 5, 10, 10, holder, nullptr, g_hInstance, nullptr);
+    ASSERT_NE(nullptr, client);
+    app.SetClientWindow(client);
+    ASSERT_EQ(nullptr, app.m_hWnd);
+
+    ScribbleOnTheStack();
+    app.RecalcLayout(300, 200);
+    RECT rc;
+    GetWindowRect(client, &rc);
+    MapWindowPoints(nullptr, holder, reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_EQ(5, rc.left);
+    EXPECT_EQ(5, rc.top);
+    EXPECT_EQ(10, rc.right - rc.left);
+    EXPECT_EQ(10, rc.bottom - rc.top);
+    DestroyWindow(holder);
+}
+
+// The system's arrow needs a null instance; the program's own has no such cursor.
+TEST_F(DornAppTest, ClassCursorIsTheSystemArrowEvenWhenBuiltAfterWinMain)
+{
+    ASSERT_NE(nullptr, g_hInstance);
+    RecordingApp app("DornAppTestI");
+    EXPECT_NE(nullptr, app.m_wndClass.hCursor);
+    EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), app.m_wndClass.hCursor);
 }
 
 TEST_F(DornAppTest, DestroyThroughDefaultProcEndsThePumpWithZero)

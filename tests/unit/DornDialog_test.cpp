@@ -182,4 +182,46 @@ TEST_F(DornDialogTest, CloseEndsModalWithZeroAndDestroysModeless)
     EXPECT_EQ(before + 1, g_modelessDialogs.size());
 }
 
+// A dialog object that goes away, by scope or by deleting itself while the pump offers it a
+// message, leaves the list with it.
+TEST_F(DornDialogTest, GoneDialogObjectsLeaveTheList)
+{
+    size_t before = g_modelessDialogs.size();
+    {
+        RecordingDialog scoped(IDD_TEST_FIRST);
+        ASSERT_NE(nullptr, scoped.CreateModeless(g_hInstance, nullptr, SW_HIDE));
+        ASSERT_EQ(before + 1, g_modelessDialogs.size());
+        DestroyWindow(scoped.m_hWnd);
+    }
+    EXPECT_EQ(before, g_modelessDialogs.size());
+
+    // Deletes itself when the dialog manager turns Esc into IDCANCEL.
+    struct SelfDeleting final : RecordingDialog
+    {
+        SelfDeleting() : RecordingDialog(IDD_TEST_FIRST) {}
+        INT_PTR DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override
+        {
+            if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+                DestroyWindow(hwnd);
+                delete this;
+                return 0;
+            }
+            return RecordingDialog::DialogProc(hwnd, msg, wParam, lParam);
+        }
+    };
+    auto* doomed = new SelfDeleting;
+    HWND doomedWnd = doomed->CreateModeless(g_hInstance, nullptr, SW_SHOW);
+    ASSERT_NE(nullptr, doomedWnd);
+    RecordingDialog after(IDD_TEST_SECOND);
+    ASSERT_NE(nullptr, after.CreateModeless(g_hInstance, nullptr, SW_HIDE));
+    ASSERT_EQ(before + 2, g_modelessDialogs.size());
+
+    MSG esc = {GetDlgItem(doomedWnd, IDC_TEST_EDIT), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
+    EXPECT_TRUE(DornDialog::IsModelessDialogMessage(&esc));
+    EXPECT_FALSE(IsWindow(doomedWnd));
+    ASSERT_EQ(before + 1, g_modelessDialogs.size());
+    EXPECT_EQ(&after, g_modelessDialogs.back());
+    DestroyWindow(after.m_hWnd);
+}
+
 }  // namespace

@@ -115,7 +115,9 @@ TEST(DornTrayIconTest, AddModifyDeleteAgainstTheShell)
 }
 
 // What a stand-in shell window received: Wine's Shell_NotifyIconA sends the record as WM_COPYDATA
-// to the first "Shell_TrayWnd" in z-order, dwData the NIM_ code (layout in notes/wine.md).
+// to the first "Shell_TrayWnd" in z-order, dwData the NIM_ code. The record is Wine's own 960-byte
+// one (window as 32 bits, id at 4, flags at 8, callback message at 12, the tip in UTF-16 at 16),
+// followed by the icon's bits when there is an icon.
 struct ShellCall
 {
     DWORD message;

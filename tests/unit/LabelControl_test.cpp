@@ -127,8 +127,6 @@ bool Between(int value, int one, int other)
     return value >= (one < other ? one : other) && value <= (one < other ? other : one);
 }
 
-
-
 std::string TextOf(HWND hwnd)
 {
     char text[1024] = "";
@@ -427,6 +425,58 @@ TEST_F(LabelControlTest, LinkTellsItsParentOnClickAndSpaceAndTextNever)
     EXPECT_EQ(SendMessageA(text, WM_LBUTTONUP, 0, MAKELPARAM(5, 5)), 0);
     EXPECT_EQ(SendMessageA(text, WM_KEYUP, VK_SPACE, 0xC0390001), 0);
     EXPECT_EQ(g_commands.size(), 2u);
+}
+
+// A click needs both the press and the release on the link, as on a push button.
+TEST_F(LabelControlTest, LinkClicksOnlyWhenPressedAndReleasedOnIt)
+{
+    HWND link = CreateLabel("Link", "web", 10, 10, 120, 24, 907);
+    const LPARAM inside = MAKELPARAM(5, 5);
+    const LPARAM outside = MAKELPARAM(static_cast<WORD>(-20), 5);
+
+    // Pressed elsewhere, released over the link.
+    EXPECT_EQ(SendMessageA(link, WM_LBUTTONUP, 0, inside), 0);
+    EXPECT_TRUE(g_commands.empty());
+
+    // Pressed on the link, released off it: the link held the mouse, so the release still came here.
+    SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    EXPECT_EQ(GetCapture(), link);
+    SendMessageA(link, WM_LBUTTONUP, 0, outside);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_TRUE(g_commands.empty());
+
+    // Pressed on the link, the mouse taken away before the release.
+    SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    SetCapture(m_parent);
+    ReleaseCapture();
+    SendMessageA(link, WM_LBUTTONUP, 0, inside);
+    EXPECT_TRUE(g_commands.empty());
+
+    SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    SendMessageA(link, WM_LBUTTONUP, 0, inside);
+    ASSERT_EQ(g_commands.size(), 1u);
+    EXPECT_EQ(g_commands[0].wParam, 907u);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// A class of the same name that is not ours is a failure; finding our own again is not.
+TEST_F(LabelControlTest, RegistrationPassesOnAClassItCannotHave)
+{
+    EXPECT_EQ(RegisterCustomControls(), 0);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    // No splitter exists in these tests, so its class can be swapped for a stranger's.
+    ASSERT_TRUE(UnregisterClassA("Splitter", instance)) << "a splitter window still exists: " << GetLastError();
+    WNDCLASSA stranger = {};
+    stranger.lpfnWndProc = DefWindowProcA;
+    stranger.hInstance = instance;
+    stranger.lpszClassName = "Splitter";
+    ASSERT_NE(RegisterClassA(&stranger), 0);
+
+    EXPECT_EQ(RegisterCustomControls(), ERROR_CLASS_ALREADY_EXISTS);
+
+    // Leave the process as it was found.
+    UnregisterClassA("Splitter", instance);
+    EXPECT_EQ(RegisterCustomControls(), 0);
 }
 
 TEST_F(LabelControlTest, TextIsDrawnOnSeveralLinesAndCutAfter255Characters)

@@ -4,9 +4,8 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "CDlgNotify.h"
+#include "FreshProcess.h"
 
 namespace {
 
@@ -20,8 +19,8 @@ public:
     explicit LogPixelsSetting(DWORD dpi)
     {
         DWORD size = sizeof(m_old);
-        m_had = RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &m_old,
-                             &size) == ERROR_SUCCESS;
+        m_had = RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &m_old, &size) ==
+                ERROR_SUCCESS;
         RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", REG_DWORD, &dpi, sizeof(dpi));
     }
     ~LogPixelsSetting()
@@ -56,23 +55,8 @@ TEST(PopupDpiTest, FontHeightIsSixteenPointsAt120Dpi)
         return;
     }
 
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string command = std::string("\"") + self + "\" --gtest_filter=PopupDpiTest.FontHeightIsSixteenPointsAt120Dpi";
     LogPixelsSetting setting(120);
-    SetEnvironmentVariableA(kChildVariable, "1");
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
-    SetEnvironmentVariableA(kChildVariable, nullptr);
-    ASSERT_TRUE(started);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    EXPECT_EQ(0u, code) << "the child's checks failed; its output is above";
+    EXPECT_EQ(0u, freshprocess::RunCurrentTest(kChildVariable)) << "the child's checks failed; its output is above";
 }
 
 }  // namespace

@@ -6,179 +6,121 @@
 #include <string>
 #include <vector>
 
+#include "DialogTemplate.h"
 #include "resource.h"
 
 namespace {
 
-struct Item
+using dialogs::ClassKey;
+using dialogs::LoadTemplate;
+using dialogs::Template;
+
+// windres gives every CONTROL these two unless the script says NOT.
+constexpr DWORD kShown = WS_CHILD | WS_VISIBLE;
+// The id of controls nobody addresses (kStatic in resource editors).
+constexpr int kStatic = -1;
+
+struct Expected
 {
     int id;
-    std::wstring cls;  // class name, or "#0080" style for the predefined atoms
-    std::wstring text;
+    const wchar_t* cls;
+    const wchar_t* text;  // "#n": the icon resource n
     DWORD style;
     short x, y, cx, cy;
 };
 
-struct Template
+// Each item as the template holds it, in tab order; none has an extended style or a help id.
+void ExpectItems(const std::vector<Expected>& expected, const Template& actual)
 {
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    short cx = 0, cy = 0;
-    std::wstring caption;
-    std::wstring font;
-    WORD pointSize = 0;
-    WORD weight = 0;
-    std::vector<Item> items;
-};
-
-const WORD* Align(const WORD* p)
-{
-    return reinterpret_cast<const WORD*>((reinterpret_cast<ULONG_PTR>(p) + 3) & ~static_cast<ULONG_PTR>(3));
-}
-
-// A resource "sz_Or_Ord": 0xFFFF and an ordinal, or a NUL-terminated UTF-16 string.
-std::wstring ReadNameOrOrdinal(const WORD*& p)
-{
-    if (*p == 0xFFFF) {
-        wchar_t buffer[16];
-        wsprintfW(buffer, L"#%u", p[1]);
-        p += 2;
-        return buffer;
-    }
-    std::wstring s(reinterpret_cast<const wchar_t*>(p));
-    p += s.size() + 1;
-    return s;
-}
-
-Template LoadTemplate(int id)
-{
-    Template t;
-    HRSRC res = FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));  // RT_DIALOG
-    if (!res)
-        return t;
-    const WORD* p = static_cast<const WORD*>(LockResource(LoadResource(nullptr, res)));
-    EXPECT_EQ(1, p[0]);       // dlgVer
-    EXPECT_EQ(0xFFFF, p[1]);  // DIALOGEX signature
-    const DWORD* d = reinterpret_cast<const DWORD*>(p + 2);
-    t.exStyle = d[1];
-    t.style = d[2];
-    WORD count = p[8];
-    t.cx = static_cast<short>(p[11]);
-    t.cy = static_cast<short>(p[12]);
-    p += 13;
-    ReadNameOrOrdinal(p);  // menu
-    ReadNameOrOrdinal(p);  // class
-    t.caption = ReadNameOrOrdinal(p);
-    if (t.style & DS_SETFONT) {
-        t.pointSize = p[0];
-        t.weight = p[1];
-        p += 3;  // point size, weight, italic + charset
-        t.font = ReadNameOrOrdinal(p);
-    }
-    for (WORD i = 0; i < count; ++i) {
-        p = Align(p);
-        const DWORD* h = reinterpret_cast<const DWORD*>(p);
-        Item item;
-        item.style = h[2];
-        const short* s = reinterpret_cast<const short*>(p + 6);
-        item.x = s[0];
-        item.y = s[1];
-        item.cx = s[2];
-        item.cy = s[3];
-        item.id = static_cast<int>(h[5]);
-        p += 12;
-        item.cls = ReadNameOrOrdinal(p);
-        item.text = ReadNameOrOrdinal(p);
-        WORD extra = *p++;
-        p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p) + extra);
-        t.items.push_back(item);
-    }
-    return t;
-}
-
-// The predefined classes may be stored as atoms or as names; the dialog manager takes either.
-std::wstring ClassOf(const std::wstring& stored)
-{
-    if (stored == L"#128")
-        return L"BUTTON";
-    if (stored == L"#129")
-        return L"EDIT";
-    if (stored == L"#130")
-        return L"STATIC";
-    std::wstring upper = stored;
-    CharUpperW(&upper[0]);
-    // windres stores every class name upper-cased; window classes match without regard to case.
-    return upper;
-}
-
-void ExpectItems(const std::vector<Item>& expected, const std::vector<Item>& actual)
-{
-    ASSERT_EQ(expected.size(), actual.size());
+    ASSERT_EQ(expected.size(), actual.items.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(expected[i].id, actual[i].id);
-        EXPECT_EQ(ClassOf(expected[i].cls), ClassOf(actual[i].cls));
-        EXPECT_EQ(expected[i].text, actual[i].text);
-        EXPECT_EQ(expected[i].style, actual[i].style);
-        EXPECT_EQ(expected[i].x, actual[i].x);
-        EXPECT_EQ(expected[i].y, actual[i].y);
-        EXPECT_EQ(expected[i].cx, actual[i].cx);
-        EXPECT_EQ(expected[i].cy, actual[i].cy);
+        const dialogs::TemplateItem& item = actual.items[i];
+        EXPECT_EQ(expected[i].id, item.id);
+        EXPECT_EQ(ClassKey(expected[i].cls), ClassKey(item.cls));
+        EXPECT_EQ(expected[i].text, item.text);
+        EXPECT_EQ(expected[i].style, item.style);
+        EXPECT_EQ(0u, item.exStyle);
+        EXPECT_EQ(0u, item.helpId);
+        EXPECT_EQ(expected[i].x, item.x);
+        EXPECT_EQ(expected[i].y, item.y);
+        EXPECT_EQ(expected[i].cx, item.cx);
+        EXPECT_EQ(expected[i].cy, item.cy);
     }
+}
+
+// A DIALOGEX with the shell font, as all three of the program's templates are.
+void ExpectShellFontDialogEx(const Template& t)
+{
+    ASSERT_TRUE(t.found);
+    EXPECT_EQ(1, t.version);
+    EXPECT_EQ(0xFFFF, t.signature);
+    EXPECT_EQ(0u, t.exStyle);
+    EXPECT_EQ(L"", t.menu);
+    EXPECT_EQ(L"", t.windowClass);
+    EXPECT_EQ(L"MS Shell Dlg", t.font);
+    EXPECT_EQ(8, t.pointSize);
+    EXPECT_EQ(FW_NORMAL, t.weight);
 }
 
 TEST(ResourcesTest, OptionsTemplateHasEveryControlInTabOrder)
 {
     Template t = LoadTemplate(IDD_OPCIONES);
-    EXPECT_EQ(0x40080048u, t.style);
-    EXPECT_EQ(0u, t.exStyle);
+    ASSERT_NO_FATAL_FAILURE(ExpectShellFontDialogEx(t));
+    EXPECT_EQ(static_cast<DWORD>(DS_SHELLFONT | WS_CHILD | WS_SYSMENU), t.style);
     EXPECT_EQ(205, t.cx);
     EXPECT_EQ(168, t.cy);
-    EXPECT_EQ(L"MS Shell Dlg", t.font);
-    EXPECT_EQ(8, t.pointSize);
-    EXPECT_EQ(400, t.weight);
+    const DWORD box = kShown | WS_TABSTOP | BS_AUTOCHECKBOX;
     ExpectItems(
         {
-            {1, L"#128", L"&Ok", 0x50010001, 91, 147, 50, 14},
-            {2, L"#128", L"&Cancel", 0x50010000, 148, 147, 50, 14},
-            {1005, L"#128", L"Hide &Tray Icon", 0x48010003, 7, 151, 63, 10},
-            {1006, L"#128", L"&Scroll Lock", 0x50010003, 63, 34, 50, 10},
-            {1007, L"#128", L"&Num Lock", 0x50010003, 63, 49, 48, 10},
-            {1008, L"#128", L"&Caps Lock", 0x50010003, 63, 20, 48, 10},
-            {-1, L"#128", L"Icons ", 0x50000007, 51, 7, 127, 63},
-            {-1, L"#130", L"#102", 0x50000003, 7, 7, 20, 20},
-            {-1, L"#128", L"Notification", 0x50000007, 51, 76, 124, 63},
-            {1009, L"#128", L"Ca&ps Lock changed", 0x50010003, 63, 91, 76, 10},
-            {1010, L"#128", L"Scro&ll Lock changed", 0x50010003, 63, 105, 78, 10},
-            {1011, L"#128", L"Nu&m Lock changed", 0x50010003, 63, 120, 76, 10},
+            {IDOK, L"Button", L"&Ok", kShown | WS_TABSTOP | BS_DEFPUSHBUTTON, 91, 147, 50, 14},
+            {IDCANCEL, L"Button", L"&Cancel", kShown | WS_TABSTOP | BS_PUSHBUTTON, 148, 147, 50, 14},
+            {IDC_HIDE_TRAY, L"Button", L"Hide &Tray Icon", WS_CHILD | WS_DISABLED | WS_TABSTOP | BS_AUTOCHECKBOX, 7,
+             151, 63, 10},
+            {IDC_ICON_SCROLL, L"Button", L"&Scroll Lock", box, 63, 34, 50, 10},
+            {IDC_ICON_NUM, L"Button", L"&Num Lock", box, 63, 49, 48, 10},
+            {IDC_ICON_CAPS, L"Button", L"&Caps Lock", box, 63, 20, 48, 10},
+            {kStatic, L"Button", L"Icons ", kShown | BS_GROUPBOX, 51, 7, 127, 63},
+            {kStatic, L"Static", L"#102", kShown | SS_ICON, 7, 7, 20, 20},
+            {kStatic, L"Button", L"Notification", kShown | BS_GROUPBOX, 51, 76, 124, 63},
+            {IDC_MSG_CAPS, L"Button", L"Ca&ps Lock changed", box, 63, 91, 76, 10},
+            {IDC_MSG_SCROLL, L"Button", L"Scro&ll Lock changed", box, 63, 105, 78, 10},
+            {IDC_MSG_NUM, L"Button", L"Nu&m Lock changed", box, 63, 120, 76, 10},
         },
-        t.items);
+        t);
 }
 
-TEST(ResourcesTest, PopupAndAboutTemplates)
+TEST(ResourcesTest, PopupTemplate)
 {
     Template popup = LoadTemplate(IDD_NOTIFY);
-    EXPECT_EQ(0x80080848u, popup.style);
+    ASSERT_NO_FATAL_FAILURE(ExpectShellFontDialogEx(popup));
+    EXPECT_EQ(static_cast<DWORD>(DS_SHELLFONT | DS_CENTER | WS_POPUP | WS_SYSMENU), popup.style);
     EXPECT_EQ(132, popup.cx);
     EXPECT_EQ(33, popup.cy);
     EXPECT_EQ(L"", popup.caption);
-    ExpectItems({{120, L"#130", L"Estático", 0x50020000, 7, 7, 118, 18}}, popup.items);
+    ExpectItems({{IDC_NOTIFY_TEXT, L"Static", L"Estático", kShown | WS_GROUP | SS_LEFT, 7, 7, 118, 18}}, popup);
+}
 
+TEST(ResourcesTest, AboutTemplate)
+{
     Template about = LoadTemplate(IDD_ACERCA);
-    EXPECT_EQ(0x80C808C8u, about.style);
+    ASSERT_NO_FATAL_FAILURE(ExpectShellFontDialogEx(about));
+    EXPECT_EQ(static_cast<DWORD>(DS_SHELLFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU),
+              about.style);
     EXPECT_EQ(213, about.cx);
     EXPECT_EQ(142, about.cy);
     EXPECT_EQ(L"About...", about.caption);
-    EXPECT_EQ(L"MS Shell Dlg", about.font);
     ExpectItems(
         {
-            {1, L"#128", L"OK", 0x50010001, 82, 122, 50, 14},
-            {-1, L"#130", L"#102", 0x50000003, 6, 9, 20, 20},
-            {901, L"#129", L"", 0x50A00C44, 35, 37, 171, 75},
-            {905, L"Link", L"web", 0x50010000, 35, 23, 169, 11},
-            {906, L"Text", L"Titulo", 0x50010000, 35, 10, 169, 11},
+            {IDOK, L"Button", L"OK", kShown | WS_TABSTOP | BS_DEFPUSHBUTTON, 82, 122, 50, 14},
+            {kStatic, L"Static", L"#102", kShown | SS_ICON, 6, 9, 20, 20},
+            {IDC_ABOUT_TEXT, L"Edit", L"",
+             kShown | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_OEMCONVERT | ES_READONLY, 35, 37, 171,
+             75},
+            {IDC_ABOUT_LINK, L"Link", L"web", kShown | WS_TABSTOP, 35, 23, 169, 11},
+            {IDC_ABOUT_TITLE, L"Text", L"Titulo", kShown | WS_TABSTOP, 35, 10, 169, 11},
         },
-        about.items);
+        about);
 }
 
 std::wstring MenuText(HMENU menu, UINT item, UINT flags)
@@ -233,8 +175,8 @@ TEST(ResourcesTest, IconsAndFontAreThere)
         int id;
         std::vector<int> sizes;
     };
-    const Expected icons[] = {{IDI_FENLOW, {16, 32, 64}}, {IDI_TRAY, {16, 32}},          {IDI_NUMLOCK_OFF, {16, 32}},
-                              {IDI_NUMLOCK_ON, {16, 32}}, {IDI_CAPSLOCK_OFF, {16, 32}}, {IDI_CAPSLOCK_ON, {16, 32}},
+    const Expected icons[] = {{IDI_FENLOW, {16, 32, 64}},     {IDI_TRAY, {16, 32}},         {IDI_NUMLOCK_OFF, {16, 32}},
+                              {IDI_NUMLOCK_ON, {16, 32}},     {IDI_CAPSLOCK_OFF, {16, 32}}, {IDI_CAPSLOCK_ON, {16, 32}},
                               {IDI_SCROLLLOCK_OFF, {16, 32}}, {IDI_SCROLLLOCK_ON, {16, 32}}};
     for (const Expected& icon : icons) {
         SCOPED_TRACE(icon.id);

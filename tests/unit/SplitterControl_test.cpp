@@ -397,7 +397,8 @@ TEST_F(SplitterControlTest, StackedTrackingBarSpansTheWidthLessOnePixelEachSide)
     EXPECT_TRUE(CaptureWindow(m_splitter, &width, &height) == before);
 }
 
-TEST_F(SplitterControlTest, LostCaptureLeavesTheDragGoingUntilTheNextRelease)
+// The release will never come once the capture is gone: the drag ends there, leaving the panes be.
+TEST_F(SplitterControlTest, LostCaptureEndsTheDragAndErasesTheBar)
 {
     Flush();
     int width = 0, height = 0;
@@ -407,15 +408,18 @@ TEST_F(SplitterControlTest, LostCaptureLeavesTheDragGoingUntilTheNextRelease)
     ASSERT_FALSE(during == before);
     SetCapture(m_parent);
     ReleaseCapture();
+    EXPECT_EQ(Data()->dragging, FALSE);
+    EXPECT_TRUE(CaptureWindow(m_splitter, &width, &height) == before);
 
     SendMessageA(m_splitter, WM_MOUSEMOVE, 0, Point(160, 40));
-    EXPECT_EQ(Data()->dragging, TRUE);
+    EXPECT_EQ(Data()->dragging, FALSE);
     EXPECT_EQ(Data()->trackX, 100);
-    EXPECT_TRUE(CaptureWindow(m_splitter, &width, &height) == during);
+    EXPECT_TRUE(CaptureWindow(m_splitter, &width, &height) == before);
 
+    // A stray release afterwards moves nothing.
     SendMessageA(m_splitter, WM_LBUTTONUP, 0, Point(160, 40));
     EXPECT_EQ(Data()->dragging, FALSE);
-    EXPECT_EQ(Data()->position, 160);
+    EXPECT_EQ(Data()->position, 100);
     EXPECT_TRUE(CaptureWindow(m_splitter, &width, &height) == before);
 }
 
