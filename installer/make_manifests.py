@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """make_manifests.py OUT_DIR SETUP.exe PORTABLE.zip URL KEY=VALUE...
 
-Writes the package-manager manifests for the release files beside OUT_DIR:
+Writes the package-manager manifests of the release files into OUT_DIR:
   OUT_DIR/winget/<Id>.yaml, <Id>.installer.yaml, <Id>.locale.<locale>.yaml  (multi-file form)
   OUT_DIR/scoop/<name>.json
 URL is the folder the files are published in. The KEY=VALUE facts come from version.h through

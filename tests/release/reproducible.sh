@@ -9,6 +9,7 @@ set -euo pipefail
 src=$1 want=${2:-}
 work=$(mktemp -d "${TMPDIR:-/tmp}/fenlow-repro.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+trap 'exit 1' INT TERM
 unset SOURCE_DATE_EPOCH
 commit=$(git -C "$src" rev-parse HEAD)
 when=$(git -C "$src" log -1 --format=%ct)

@@ -13,6 +13,7 @@ for tool in openssl osslsigncode 7z python3; do
 done
 keys=$(mktemp -d "${TMPDIR:-/tmp}/fenlow-sign.XXXXXX")
 trap 'rm -rf "$keys"' EXIT
+trap 'exit 1' INT TERM
 
 # A certificate good for code signing only, and a PFX locked with a random password.
 password=fenlow-$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')
@@ -40,13 +41,14 @@ mkdir -p "$work/from-setup" "$work/from-zip"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extract("fenlow.exe", sys.argv[2])' \
         "$(echo "$release"/*-portable.zip)" "$work/from-zip"
 
-verify() {  # file: prints osslsigncode's verdict; true when the signature holds and uses SHA-256
-    local out rc=0
+verify() {  # file: prints the gist of osslsigncode's verdict, leaving all of it in $out; true when
+            # the signature holds and uses SHA-256
+    local rc=0
     out=$(osslsigncode verify -CAfile "$keys/cert.pem" -in "$1" 2>&1) || rc=$?
-    printf '%s\n' "$out" | grep -E 'digest algorithm|Signer.s certificate:|Subject:|verification: |^Succeeded|^Failed' |
+    printf '%s\n' "$out" | grep -E 'Message digest algorithm  :|Calculated message digest|Subject:|verification: |^Succeeded|^Failed' |
         head -6 | sed 's/^/    /'
     [ $rc = 0 ] && printf '%s\n' "$out" | grep -q '^Succeeded' &&
-        printf '%s\n' "$out" | grep -qi 'Message digest algorithm *: SHA256'
+        printf '%s\n' "$out" | grep -q 'Message digest algorithm  : SHA256'
 }
 
 for f in "$build/installer/stage/fenlow.exe" "$work/from-setup/fenlow.exe" "$work/from-zip/fenlow.exe" \
@@ -59,6 +61,8 @@ for f in "$build/installer/stage/fenlow.exe" "$work/from-setup/fenlow.exe" "$wor
     python3 -c 'import sys; p = sys.argv[1]; b = bytearray(open(p, "rb").read()); b[len(b) // 3] ^= 0x01; open(p, "wb").write(b)' "$bad"
     echo "verify ${f#"$work"/} with one byte changed"
     if verify "$bad"; then echo "FAIL: ${f#"$work"/} with one byte changed still verifies"; fail=1; fi
+    # Refused for the right reason: the file's digest, not a file osslsigncode cannot read.
+    grep -q 'MISMATCH' <<<"$out" || { echo "FAIL: ${f#"$work"/} with one byte changed: no digest mismatch"; fail=1; }
 done
 cmp -s "$build/installer/stage/fenlow.exe" "$work/from-setup/fenlow.exe" ||
     { echo "FAIL: the installer holds another fenlow.exe than the signed one"; fail=1; }
