@@ -8,7 +8,8 @@ foreach(_line IN LISTS _fenlow_defines)
         set(${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
     endif()
 endforeach()
-foreach(_name FENLOW_PRODUCT_VERSION FENLOW_FILE_VERSION FENLOW_PRODUCT_NAME FENLOW_COMPANY FENLOW_WEBSITE)
+foreach(_name FENLOW_PRODUCT_VERSION FENLOW_FILE_VERSION FENLOW_PRODUCT_NAME FENLOW_COMPANY FENLOW_WEBSITE
+              FENLOW_FILE_DESCRIPTION FENLOW_LEGAL_COPYRIGHT)
     if(NOT DEFINED ${_name})
         message(FATAL_ERROR "${_name} not found in ${FENLOW_VERSION_HEADER}")
     endif()
@@ -19,5 +20,16 @@ string(REGEX REPLACE "[^A-Za-z0-9.]+" "-" FENLOW_RELEASE_TAG "${FENLOW_PRODUCT_V
 set(FENLOW_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 set(FENLOW_SETUP_NAME fenlow-${FENLOW_RELEASE_TAG}-setup.exe)
 set(FENLOW_PORTABLE_NAME fenlow-${FENLOW_RELEASE_TAG}-portable.zip)
+set(FENLOW_MANIFESTS_DIR ${FENLOW_RELEASE_DIR}/manifests)
+
+# Where the published release files can be downloaded from; the package-manager manifests point
+# there. Empty: the web site's download/<version>/ folder, so that it follows version.h.
+set(FENLOW_DOWNLOAD_URL "" CACHE STRING "URL of the folder holding the release files (empty: <web site>download/<version>)")
+if(FENLOW_DOWNLOAD_URL)
+    string(REGEX REPLACE "/+$" "" FENLOW_RELEASE_URL "${FENLOW_DOWNLOAD_URL}")
+else()
+    set(FENLOW_RELEASE_URL "${FENLOW_WEBSITE}download/${FENLOW_RELEASE_TAG}")
+endif()
 
 find_program(MAKENSIS_PROGRAM makensis)
+find_package(Python3 COMPONENTS Interpreter)

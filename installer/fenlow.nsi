@@ -1,6 +1,7 @@
 ; Fenlow's installer: per user, no elevation. Built by the fenlow_setup target, which passes
-; PRODUCT_NAME, PRODUCT_VERSION, FILE_VERSION, COMPANY, WEBSITE (from version.h), OUTFILE,
-; EXE, LICENSE_TXT, OFL_TXT and ICON with -D.
+; PRODUCT_NAME, PRODUCT_VERSION, FILE_VERSION, COMPANY, WEBSITE, LEGAL_COPYRIGHT (from version.h),
+; OUTFILE, EXE, LICENSE_TXT, OFL_TXT and ICON with -D; for a signed release also SIGN_CMAKE and
+; SIGN_SCRIPT (cmake -DFILE=<file> -P <script> signs a file in place).
 ;
 ; Command line (besides NSIS's own /S and /D=dir):
 ;   setup:     /AUTOSTART=1 adds the "start when I sign in" Run value, /AUTOSTART=0 removes it;
@@ -17,6 +18,13 @@ RequestExecutionLevel user
 ManifestDPIAware true
 ; Installed files get the time of installation, not of the build: the same inputs give the same setup.
 SetDateSave off
+
+!ifdef SIGN_SCRIPT
+    ; The uninstaller is signed before it is packed, the installer once it is whole; a failed
+    ; signing fails the build.
+    !uninstfinalize '"${SIGN_CMAKE}" "-DFILE=%1" -P "${SIGN_SCRIPT}"' = 0
+    !finalize '"${SIGN_CMAKE}" "-DFILE=%1" -P "${SIGN_SCRIPT}"' = 0
+!endif
 
 !include MUI2.nsh
 !include nsDialogs.nsh
@@ -92,7 +100,7 @@ VIAddVersionKey "ProductVersion" "${PRODUCT_VERSION}"
 VIAddVersionKey "CompanyName" "${COMPANY}"
 VIAddVersionKey "FileVersion" "${FILE_VERSION}"
 VIAddVersionKey "FileDescription" "${PRODUCT_NAME} ${PRODUCT_VERSION} setup"
-VIAddVersionKey "LegalCopyright" "Freeware"
+VIAddVersionKey "LegalCopyright" "${LEGAL_COPYRIGHT}"
 
 ; Ends every Fenlow started from $INSTDIR the way its tray menu's Exit does, so that its files can
 ; be replaced or deleted. Copies started from elsewhere (a portable one) are left running.

@@ -9,7 +9,7 @@ build=${1:-$top/build}
 pkgs=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 cmake make googletest
       g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
       wine wine32:i386 wine64 xvfb xauth xdotool imagemagick x11-utils python3 nsis
-      clang lld cppcheck clang-tidy)
+      clang lld cppcheck clang-tidy git osslsigncode openssl p7zip-full python3-yaml)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -45,13 +45,27 @@ std::wstring InstallDir() { return Folder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\F
 std::wstring InstalledExe() { return InstallDir() + L"\\fenlow.exe"; }
 std::wstring ShortcutPath() { return Folder(CSIDL_PROGRAMS) + L"\\Fenlow.lnk"; }
 
-std::wstring SetupPath()
+// A release file, relative to this program's folder: the path in the environment variable when
+// it is set (the signed release's files), else `fallback` (this build's).
+std::wstring ReleaseFile(const wchar_t* variable, std::wstring fallback)
 {
-    std::wstring rel = Widen(FENLOW_SETUP_RELPATH);
+    wchar_t value[MAX_PATH] = {};
+    DWORD n = GetEnvironmentVariableW(variable, value, MAX_PATH);
+    std::wstring rel = n > 0 && n < MAX_PATH ? value : fallback;
     for (wchar_t& c : rel)
         if (c == L'/')
             c = L'\\';
     return ExeNextToMe(rel);
+}
+
+std::wstring SetupPath()
+{
+    return ReleaseFile(L"FENLOW_TEST_SETUP", Widen(FENLOW_SETUP_RELPATH));
+}
+
+std::wstring ReleasedExe()
+{
+    return ReleaseFile(L"FENLOW_TEST_EXE", L"fenlow.exe");
 }
 
 bool FileExists(const std::wstring& path)
@@ -229,8 +243,8 @@ TEST_F(ReleaseTest, SilentInstallPutsFilesShortcutAndUninstallEntryInPlace)
     const std::wstring dir = InstallDir();
     for (const wchar_t* name : {L"fenlow.exe", L"LICENSE.txt", L"OFL.txt", L"uninstall.exe"})
         EXPECT_TRUE(FileExists(dir + L"\\" + name)) << Narrow(name);
-    // The very program this build made, unchanged.
-    std::vector<char> built = ReadBytes(ExeNextToMe(L"fenlow.exe"));
+    // The very program this release holds, unchanged.
+    std::vector<char> built = ReadBytes(ReleasedExe());
     ASSERT_FALSE(built.empty());
     EXPECT_TRUE(built == ReadBytes(InstalledExe()));
 

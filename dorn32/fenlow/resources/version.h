@@ -7,3 +7,5 @@
 #define FENLOW_PRODUCT_NAME "Fenlow"
 #define FENLOW_COMPANY "Tavrin"
 #define FENLOW_WEBSITE "https://www.tavrin.net/fenlow/"
+#define FENLOW_FILE_DESCRIPTION "Indicador de las teclas de bloqueo"
+#define FENLOW_LEGAL_COPYRIGHT "Freeware"
