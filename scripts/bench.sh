@@ -195,6 +195,8 @@ row("   … Fenlow's 6 tray calls (NIM_MODIFY) alone", tray, None, None, 1, "—
 row("   … its 3 status-bar calls (SB_SETTEXTA) alone", sb, None, None, 2, "—", share(sb))
 row("   … its 3 GetKeyState alone", ks, None, None, 1, "—", share(ks))
 row("   … hiding the hidden popup, as every idle tick does", get("inproc_hide_us"), None, None, 1, "—", "—")
+row("   … of which MoveWindow to 0, 0, 0 × 0", get("inproc_hide_move_us"), None, None, 1, "—", "—")
+row("   … of which ShowWindow(SW_HIDE)", get("inproc_hide_show_us"), None, None, 1, "—", "—")
 t = three("tick_us")
 row(f"   … in the running program: µs per WM_TIMER sent that made one refresh (median; "
     f"{get('refreshes_fenlow') or 0:,.0f} refreshes; bare floor: a no-op tick)", *t, 1, "≤ 1.10× duty floor",
