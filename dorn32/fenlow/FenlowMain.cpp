@@ -17,24 +17,24 @@ ProductInfo g_productInfo;
 static DornCriticalSection g_hookLock;
 CFenlowApp g_app;
 
-// System code page (Windows-1252) bytes, CRLF line ends.
-const char g_disclaimer[] =
-    "\r\n\r\n"
-    "Este programa se ofrece tal cual, sin garant\355a de ning\372n tipo. En ning\372n caso los autores "
-    "ser\341n responsables de los da\361os causados por su uso.\r\n"
-    "Se permite su uso con fines no comerciales.\r\n"
-    "Se permite redistribuirlo libremente siempre que se mantenga dentro de su paquete de instalaci\363n "
-    "tal como se public\363.\r\n"
-    "\r\n"
-    "Fuente de iconos web:\r\n"
-    "- Typicons\r\n"
-    "https://www.s-ings.com/typicons/\r\n"
-    "\r\n"
-    "Dibujos de los iconos:\r\n"
-    "- Tavrin(Icons)\r\n"
-    "https://www.tavrin.net/\r\n"
-    "\r\n\r\n"
-    "Para m\341s detalles visite " FENLOW_WEBSITE "\r\n";
+// Unicode, so that every code page shows the letters it has (see ProductInfo::Load). CRLF line ends.
+const wchar_t g_disclaimer[] =
+    L"\r\n\r\n"
+    L"Este programa se ofrece tal cual, sin garant\u00eda de ning\u00fan tipo. En ning\u00fan caso los autores "
+    L"ser\u00e1n responsables de los da\u00f1os causados por su uso.\r\n"
+    L"Se permite su uso con fines no comerciales.\r\n"
+    L"Se permite redistribuirlo libremente siempre que se mantenga dentro de su paquete de instalaci\u00f3n "
+    L"tal como se public\u00f3.\r\n"
+    L"\r\n"
+    L"Fuente de iconos web:\r\n"
+    L"- Typicons\r\n"
+    L"https://www.s-ings.com/typicons/\r\n"
+    L"\r\n"
+    L"Dibujos de los iconos:\r\n"
+    L"- Tavrin(Icons)\r\n"
+    L"https://www.tavrin.net/\r\n"
+    L"\r\n\r\n"
+    L"Para m\u00e1s detalles visite " FENLOW_WEBSITE L"\r\n";
 
 int AppMain(int /*argc*/, char** /*argv*/)
 {

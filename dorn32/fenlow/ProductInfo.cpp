@@ -3,10 +3,14 @@
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
+#include <wchar.h>
 
 namespace {
 
 char g_versionString[256];
+
+// The longest path the system has: a UNICODE_STRING holds 32,767 characters.
+const DWORD kLongestPath = 32768;
 
 // Copies at most capacity - 1 bytes and always terminates.
 void CopyBounded(char* target, size_t capacity, const char* source)
@@ -21,50 +25,101 @@ void CopyOr(char* target, size_t capacity, const char* value, const char* fallba
     CopyBounded(target, capacity, *value ? value : fallback);
 }
 
+// Converts the longest leading part of `source` that fits, terminator included, into `capacity`
+// bytes of the system code page, never cutting a character in two. A letter the code page lacks
+// becomes its default character, not a look-alike (a plain "i" for an accented one is another
+// letter); a UTF-8 code page takes no such flag.
+void ToAnsiBounded(char* target, size_t capacity, const wchar_t* source, size_t length)
+{
+    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int room = static_cast<int>(capacity) - 1;
+    // Each UTF-16 unit gives at least one byte, so no more than `room` of them can fit.
+    int count = length < static_cast<size_t>(room) ? static_cast<int>(length) : room;
+    int needed = 0;
+    for (;;) {
+        if (count > 0 && static_cast<size_t>(count) < length && IS_HIGH_SURROGATE(source[count - 1]))
+            --count;
+        needed = count > 0 ? WideCharToMultiByte(CP_ACP, flags, source, count, nullptr, 0, nullptr, nullptr) : 0;
+        if (needed <= room)
+            break;
+        // Each unit gives at most three bytes: dropping a third of the excess never drops too much.
+        count -= (needed - room + 2) / 3;
+    }
+    int written = needed > 0 ? WideCharToMultiByte(CP_ACP, flags, source, count, target, needed, nullptr, nullptr) : 0;
+    target[written > 0 ? written : 0] = '\0';
+}
+
+// The program file's path as the system knows it, in any script and of any length; on the process
+// heap (HeapFree it), or null.
+wchar_t* ModulePath()
+{
+    for (DWORD size = MAX_PATH;; size = size * 2 < kLongestPath ? size * 2 : kLongestPath) {
+        auto* path = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, size * sizeof(wchar_t)));
+        if (!path)
+            return nullptr;
+        DWORD length = GetModuleFileNameW(nullptr, path, size);
+        if (length == 0 || length >= size) {
+            HeapFree(GetProcessHeap(), 0, path);  // a path cut short would name another file
+            if (length == 0 || size == kLongestPath)
+                return nullptr;
+            continue;
+        }
+        if (length < MAX_PATH || wcsncmp(path, L"\\\\", 2) == 0)
+            return path;
+        // Past MAX_PATH the file calls take a drive path only in its extended form.
+        auto* extended = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, (length + 5) * sizeof(wchar_t)));
+        if (extended) {
+            wcscpy(extended, L"\\\\?\\");
+            wcscpy(extended + 4, path);
+        }
+        HeapFree(GetProcessHeap(), 0, path);
+        return extended;
+    }
+}
+
 }  // namespace
 
 const char* GetVersionString(const char* name)
 {
     g_versionString[0] = '\0';
 
-    char path[256];
-    DWORD pathLength = GetModuleFileNameA(nullptr, path, sizeof(path));
-    if (pathLength == 0 || pathLength >= sizeof(path))
-        return g_versionString;  // a path cut short would name another file
-
+    // The wide calls: an ANSI path would carry "?" for letters outside the code page and name no file.
+    wchar_t* path = ModulePath();
+    if (!path)
+        return g_versionString;
     DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &handle);
-    if (size == 0)
-        return g_versionString;
-
-    void* data = HeapAlloc(GetProcessHeap(), 0, size);
-    if (!data)
-        return g_versionString;
-    if (GetFileVersionInfoA(path, 0, size, data)) {
+    DWORD size = GetFileVersionInfoSizeW(path, &handle);
+    void* data = size ? HeapAlloc(GetProcessHeap(), 0, size) : nullptr;
+    if (data && GetFileVersionInfoW(path, 0, size, data)) {
         char translation[16] = "041904b0";
         WORD* languages = nullptr;
         UINT length = 0;
-        if (VerQueryValueA(data, "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&languages), &length) &&
-            languages && length) {
+        if (VerQueryValueW(data, L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&languages), &length) &&
+            languages && length >= 2 * sizeof(WORD)) {
             snprintf(translation, sizeof(translation), "%04x%04x", languages[0], languages[1]);
         }
         char query[256];
+        wchar_t wideQuery[256];
         int written = snprintf(query, sizeof(query), "\\StringFileInfo\\%s\\%s", translation, name);
-        char* value = nullptr;
+        wchar_t* value = nullptr;
         if (written > 0 && written < static_cast<int>(sizeof(query)) &&
-            VerQueryValueA(data, query, reinterpret_cast<void**>(&value), &length) && value && length) {
+            MultiByteToWideChar(CP_ACP, 0, query, -1, wideQuery, 256) &&
+            VerQueryValueW(data, wideQuery, reinterpret_cast<void**>(&value), &length) && value && length) {
             // The length counts characters, the terminator included; never read past it.
-            size_t count = length < sizeof(g_versionString) ? length : sizeof(g_versionString) - 1;
-            memcpy(g_versionString, value, count);
-            g_versionString[count] = '\0';
+            ToAnsiBounded(g_versionString, sizeof(g_versionString), value, wcsnlen(value, length));
         }
     }
-    HeapFree(GetProcessHeap(), 0, data);
+    if (data)
+        HeapFree(GetProcessHeap(), 0, data);
+    HeapFree(GetProcessHeap(), 0, path);
     return g_versionString;
 }
 
-void ProductInfo::Load(const char* fallbackProductName, const char* disclaimer)
+void ProductInfo::Load(const char* fallbackProductName, const wchar_t* disclaimer)
 {
+    char ansiDisclaimer[sizeof(aboutText)];
+    ToAnsiBounded(ansiDisclaimer, sizeof(ansiDisclaimer), disclaimer, wcslen(disclaimer));
+
     CopyOr(productName, sizeof(productName), GetVersionString("ProductName"), fallbackProductName);
     CopyOr(companyName, sizeof(companyName), GetVersionString("CompanyName"), "Tavrin");
     CopyOr(productVersion, sizeof(productVersion), GetVersionString("ProductVersion"), "0.n");
@@ -74,5 +129,5 @@ void ProductInfo::Load(const char* fallbackProductName, const char* disclaimer)
     snprintf(aboutText, sizeof(aboutText),
              "%s\r\nVersion : %s\r\n%s\r\nRelease : %s \r\nBuild platform: %s-bit %s \r\n\r\n"
              "Desarrollado por: \r\n %s\r\n%s\r\n",
-             productName, productVersion, legalCopyright, fileVersion, platformBits, "", companyName, disclaimer);
+             productName, productVersion, legalCopyright, fileVersion, platformBits, "", companyName, ansiDisclaimer);
 }

@@ -11,7 +11,8 @@ struct ProductInfo
     char platformBits[1024];
     char aboutText[4096];
 
-    void Load(const char* fallbackProductName, const char* disclaimer);
+    // The disclaimer is Unicode; the record holds it in the system code page.
+    void Load(const char* fallbackProductName, const wchar_t* disclaimer);
 };
 
 // Looks a string up in this program file's version resource. The result lives in one shared
@@ -21,5 +22,5 @@ const char* GetVersionString(const char* name);
 // The record of this process, filled at start-up.
 extern ProductInfo g_productInfo;
 
-// The closing part of the about text (Spanish, system code page, CRLF line ends).
-extern const char g_disclaimer[];
+// The closing part of the about text (Spanish, CRLF line ends).
+extern const wchar_t g_disclaimer[];

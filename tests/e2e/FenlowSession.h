@@ -45,11 +45,11 @@ protected:
             ASSERT_TRUE(registry.SetBinary(flag.first, {flag.second}));
     }
 
-    // Starts the program and waits until start-up has run its first refresh.
-    Fenlow Start()
+    // Starts the program (the one built, or `exe`) and waits until start-up has run its first refresh.
+    Fenlow Start(const std::wstring& exe = L"fenlow.exe")
     {
         Fenlow f;
-        f.process = Launch(L"fenlow.exe");
+        f.process = Launch(exe);
         if (!f.process)
             return f;
         f.main = WaitForWindow(f.process.Pid(), L"dorncapplication");

@@ -1,5 +1,6 @@
 // The about box of the real fenlow.exe: its texts, its link to the web site and the ways to close it.
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <string>
 #include <vector>
@@ -171,6 +172,20 @@ bool ClickCentre(HWND hwnd)
     return SendInput(3, click, sizeof(INPUT)) == 3;
 }
 
+// Chooses "&About..." and waits for the box.
+HWND OpenAboutOf(const Fenlow& app)
+{
+    PostMessageA(app.main, WM_COMMAND, IDM_ABOUT, 0);
+    HWND box = nullptr;
+    WaitUntil([&] {
+        for (HWND top : TopWindows(app.process.Pid(), L"#32770"))
+            if (IsWindowVisible(top) && FindChild(top, IDC_ABOUT_LINK))
+                box = top;
+        return box != nullptr;
+    });
+    return box;
+}
+
 struct AboutTexts
 {
     std::string caption;
@@ -194,19 +209,7 @@ protected:
         ASSERT_TRUE(m_app.main);
     }
 
-    // Chooses "&About..." and waits for the box.
-    HWND OpenAbout()
-    {
-        PostMessageA(m_app.main, WM_COMMAND, IDM_ABOUT, 0);
-        HWND box = nullptr;
-        WaitUntil([&] {
-            for (HWND top : TopWindows(m_app.process.Pid(), L"#32770"))
-                if (IsWindowVisible(top) && FindChild(top, IDC_ABOUT_LINK))
-                    box = top;
-            return box != nullptr;
-        });
-        return box;
-    }
+    HWND OpenAbout() { return OpenAboutOf(m_app); }
 
     static AboutTexts TextsOf(HWND box)
     {
@@ -354,6 +357,115 @@ TEST_F(AboutBoxTest, SecondShowingShowsTheSameTexts)
     EXPECT_TRUE(second == first) << second.title << "\n" << second.about;
     PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(Closed(box));
+}
+
+// A copy of fenlow.exe in folders of its own below %TEMP%, removed again at the end.
+class ProgramCopy
+{
+public:
+    explicit ProgramCopy(const std::vector<std::wstring>& folders)
+    {
+        wchar_t temp[MAX_PATH] = L"";
+        GetTempPathW(MAX_PATH, temp);
+        std::wstring folder = std::wstring(temp) + L"fenlow-copy-" + std::to_wstring(GetCurrentProcessId());
+        m_folders.push_back(folder);
+        for (const std::wstring& name : folders)
+            m_folders.push_back(folder += L"\\" + name);
+        for (const std::wstring& made : m_folders)
+            CreateDirectoryW(Extended(made).c_str(), nullptr);
+        m_exe = folder + L"\\fenlow.exe";
+        m_copied = CopyFileW(Extended(ExeNextToMe(L"fenlow.exe")).c_str(), Extended(m_exe).c_str(), FALSE);
+    }
+
+    ~ProgramCopy()
+    {
+        DeleteFileW(Extended(m_exe).c_str());
+        for (auto made = m_folders.rbegin(); made != m_folders.rend(); ++made)
+            RemoveDirectoryW(Extended(*made).c_str());
+    }
+
+    ProgramCopy(const ProgramCopy&) = delete;
+    ProgramCopy& operator=(const ProgramCopy&) = delete;
+
+    bool Copied() const { return m_copied; }
+    const std::wstring& Exe() const { return m_exe; }
+
+private:
+    // The file calls take paths past MAX_PATH in this form.
+    static std::wstring Extended(const std::wstring& path) { return L"\\\\?\\" + path; }
+
+    std::vector<std::wstring> m_folders;
+    std::wstring m_exe;
+    bool m_copied = false;
+};
+
+// The about box under the ANSI code page this test runs with: ctest runs it once per code page
+// (tests/CMakeLists.txt sets LC_ALL, from which Wine takes a process's code page; fenlow.exe
+// inherits it). Fenlow starts from a folder whose name no code page here can spell, and from a
+// path longer than MAX_PATH.
+class CodePageTest : public FenlowTest
+{
+};
+
+TEST_F(CodePageTest, AboutBoxFromAnyFolder)
+{
+    const UINT codePage = GetACP();
+    char wanted[16] = "";
+    if (GetEnvironmentVariableA("FENLOW_TEST_CODEPAGE", wanted, sizeof(wanted)))
+        ASSERT_EQ(strtoul(wanted, nullptr, 10), codePage) << "LC_ALL did not give the code page";
+
+    // Phrases of the disclaimer as the box must show them: a letter the code page lacks becomes
+    // "?", never another letter.
+    struct CodePageCase
+    {
+        UINT codePage;
+        std::vector<std::wstring> phrases;
+    };
+    const CodePageCase cases[] = {
+        {1252,
+         {L"sin garant\u00eda de ning\u00fan tipo", L"los da\u00f1os", L"instalaci\u00f3n", L"Para m\u00e1s detalles"}},
+        {1251, {L"sin garant?a de ning?n tipo", L"los da?os", L"instalaci?n", L"Para m?s detalles"}},
+        {1250, {L"sin garant\u00eda de ning\u00fan tipo", L"los da?os", L"instalaci\u00f3n", L"Para m\u00e1s detalles"}},
+    };
+    const CodePageCase* row = nullptr;
+    for (const CodePageCase& candidate : cases)
+        if (candidate.codePage == codePage)
+            row = &candidate;
+    if (!row)
+        GTEST_SKIP() << "no expectations for code page " << codePage;
+    // The only letters beyond ASCII the about text has.
+    const std::wstring spanish = L"\u00e1\u00ed\u00f3\u00fa\u00f1";
+
+    // "Программа Πρόγραμμα": Cyrillic and Greek, in no code page above together.
+    const std::wstring script = L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430 "
+                                L"\u03a0\u03c1\u03cc\u03b3\u03c1\u03b1\u03bc\u03bc\u03b1";
+    const std::vector<std::wstring> places[] = {
+        {script},
+        {std::wstring(100, L'a'), std::wstring(100, L'b'), script},
+    };
+    for (const std::vector<std::wstring>& folders : places) {
+        ProgramCopy copy(folders);
+        SCOPED_TRACE(copy.Exe());
+        ASSERT_TRUE(copy.Copied());
+        ASSERT_TRUE(folders.size() == 1 || copy.Exe().size() > MAX_PATH);
+        Fenlow app = Start(copy.Exe());
+        ASSERT_TRUE(app.main);
+        HWND box = OpenAboutOf(app);
+        ASSERT_TRUE(box);
+
+        // The version resource was found.
+        EXPECT_EQ(GetWideText(FindChild(box, IDC_ABOUT_TITLE)), L"" FENLOW_PRODUCT_NAME L" v" FENLOW_PRODUCT_VERSION);
+        const std::wstring about = GetWideText(FindChild(box, IDC_ABOUT_TEXT));
+        EXPECT_NE(about.find(L"\r\nRelease : " FENLOW_FILE_VERSION L" \r\n"), std::wstring::npos) << about;
+
+        for (const std::wstring& phrase : row->phrases)
+            EXPECT_NE(about.find(phrase), std::wstring::npos) << phrase << " in " << about;
+        std::wstring others;
+        for (wchar_t c : about)
+            if (c >= 0x80 && spanish.find(c) == std::wstring::npos)
+                others += c;
+        EXPECT_EQ(others, L"") << about;
+    }
 }
 
 }  // namespace

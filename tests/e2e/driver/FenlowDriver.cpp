@@ -265,19 +265,34 @@ LRESULT SendTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, DWORD timeoutMs)
     return static_cast<LRESULT>(result);
 }
 
-std::string GetText(HWND hwnd)
+namespace {
+
+// WM_GETTEXT through the A or the W message, across processes too.
+template <typename Char, typename Send>
+std::basic_string<Char> WindowText(HWND hwnd, Send send)
 {
-    // The A message makes the system convert to the ANSI code page, across processes too.
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+    if (!send(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
         return {};
-    std::string text(length + 1, '\0');
+    std::basic_string<Char> text(length + 1, Char());
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
-                             SMTO_ABORTIFHUNG, 5000, &copied))
+    if (!send(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 5000, &copied))
         return {};
     text.resize(copied < text.size() ? copied : text.size() - 1);
     return text;
+}
+
+}  // namespace
+
+std::string GetText(HWND hwnd)
+{
+    // The A message makes the system convert to the ANSI code page, across processes too.
+    return WindowText<char>(hwnd, SendMessageTimeoutA);
+}
+
+std::wstring GetWideText(HWND hwnd)
+{
+    return WindowText<wchar_t>(hwnd, SendMessageTimeoutW);
 }
 
 int CheckState(HWND button)

@@ -79,6 +79,8 @@ HWND FindChildByClass(HWND parent, const std::wstring& cls, int index = 0);
 std::wstring ClassName(HWND hwnd);
 // The window's text through WM_GETTEXT, in the ANSI code page.
 std::string GetText(HWND hwnd);
+// The same as Unicode: the letters themselves, whatever the code page.
+std::wstring GetWideText(HWND hwnd);
 // SendMessageTimeout that gives up after `timeoutMs` or when the target hangs (result 0).
 LRESULT SendTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, DWORD timeoutMs = 5000);
 // BM_GETCHECK: BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.

@@ -59,7 +59,7 @@ TEST(ProductInfoNoVersion, EveryFieldFallsBack)
     EXPECT_STREQ("", GetVersionString("CompanyName"));
 
     PrepareRecord();
-    g_record.info.Load("Fenlow", "\r\n\r\nfin\r\n");
+    g_record.info.Load("Fenlow", L"\r\n\r\nfin\r\n");
     EXPECT_STREQ("Fenlow", g_record.info.productName);
     EXPECT_STREQ("Tavrin", g_record.info.companyName);
     EXPECT_STREQ("0.n", g_record.info.productVersion);
@@ -71,7 +71,7 @@ TEST(ProductInfoNoVersion, EveryFieldFallsBack)
     ExpectGuardIntact();
 
     // The product name falls back to whatever the caller gives.
-    g_record.info.Load("Otro", "");
+    g_record.info.Load("Otro", L"");
     EXPECT_STREQ("Otro", g_record.info.productName);
 }
 
@@ -82,7 +82,7 @@ TEST(ProductInfoNoTranslation, StringsComeFromTheRussianTable)
     EXPECT_STREQ("Russian Name", GetVersionString("ProductName"));
 
     PrepareRecord();
-    g_record.info.Load("Fenlow", "D");
+    g_record.info.Load("Fenlow", L"D");
     EXPECT_STREQ("Russian Name", g_record.info.productName);
     EXPECT_STREQ("Maker", g_record.info.companyName);
     EXPECT_STREQ("7.1", g_record.info.productVersion);
@@ -101,7 +101,7 @@ TEST(ProductInfoEmptyStrings, EmptyCountsAsMissing)
     EXPECT_STREQ("2.5", GetVersionString("ProductVersion"));
 
     PrepareRecord();
-    g_record.info.Load("Given", "D");
+    g_record.info.Load("Given", L"D");
     EXPECT_STREQ("Given", g_record.info.productName);
     EXPECT_STREQ("Tavrin", g_record.info.companyName);
     EXPECT_STREQ("2.5", g_record.info.productVersion);
@@ -130,14 +130,14 @@ TEST(ProductInfoLongTexts, CutSafelyAtTheBufferLimits)
     EXPECT_STREQ("Maker", GetVersionString("CompanyName"));
 
     PrepareRecord();
-    g_record.info.Load("Fenlow", "D");
+    g_record.info.Load("Fenlow", L"D");
     EXPECT_EQ(name255, std::string(g_record.info.productName));
     EXPECT_EQ(AboutHead(name255.c_str(), "1.0", "", "1.0.0.0", "Maker") + "D\r\n",
               std::string(g_record.info.aboutText));
     ExpectGuardIntact();
 
     // An about text that would pass 4095 characters ends there, terminated.
-    std::string disclaimer(5000, 'x');
+    std::wstring disclaimer(5000, L'x');
     PrepareRecord();
     g_record.info.Load("Fenlow", disclaimer.c_str());
     const std::string head = AboutHead(name255.c_str(), "1.0", "", "1.0.0.0", "Maker");
