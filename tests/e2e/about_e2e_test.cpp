@@ -365,9 +365,7 @@ class ProgramCopy
 public:
     explicit ProgramCopy(const std::vector<std::wstring>& folders)
     {
-        wchar_t temp[MAX_PATH] = L"";
-        GetTempPathW(MAX_PATH, temp);
-        std::wstring folder = std::wstring(temp) + L"fenlow-copy-" + std::to_wstring(GetCurrentProcessId());
+        std::wstring folder = Base();
         m_folders.push_back(folder);
         for (const std::wstring& name : folders)
             m_folders.push_back(folder += L"\\" + name);
@@ -387,6 +385,14 @@ public:
     ProgramCopy(const ProgramCopy&) = delete;
     ProgramCopy& operator=(const ProgramCopy&) = delete;
 
+    // The folder the copies go below.
+    static std::wstring Base()
+    {
+        wchar_t temp[MAX_PATH] = L"";
+        GetTempPathW(MAX_PATH, temp);
+        return std::wstring(temp) + L"fenlow-copy-" + std::to_wstring(GetCurrentProcessId());
+    }
+
     bool Copied() const { return m_copied; }
     const std::wstring& Exe() const { return m_exe; }
 
@@ -399,14 +405,14 @@ private:
     bool m_copied = false;
 };
 
-// The about box under the ANSI code page this test runs with: ctest runs it once per code page
-// (tests/CMakeLists.txt sets LC_ALL, from which Wine takes a process's code page; fenlow.exe
-// inherits it). Fenlow starts from a folder whose name no code page here can spell, and from a
-// path longer than MAX_PATH.
 class CodePageTest : public FenlowTest
 {
 };
 
+// The about box under the ANSI code page this test runs with: ctest runs it once per code page
+// (tests/CMakeLists.txt sets LC_ALL, from which Wine takes a process's code page; fenlow.exe
+// inherits it). Fenlow starts from a folder the code page cannot spell, and from a path of 258
+// characters (CreateProcess takes no more than MAX_PATH).
 TEST_F(CodePageTest, AboutBoxFromAnyFolder)
 {
     const UINT codePage = GetACP();
@@ -414,40 +420,47 @@ TEST_F(CodePageTest, AboutBoxFromAnyFolder)
     if (GetEnvironmentVariableA("FENLOW_TEST_CODEPAGE", wanted, sizeof(wanted)))
         ASSERT_EQ(strtoul(wanted, nullptr, 10), codePage) << "LC_ALL did not give the code page";
 
-    // Phrases of the disclaimer as the box must show them: a letter the code page lacks becomes
-    // "?", never another letter.
     struct CodePageCase
     {
         UINT codePage;
+        // Under an LC_ALL whose glibc locale is not installed, Wine names files in ASCII only:
+        // a folder outside the code page can be made under the default locale alone.
+        std::wstring folder;
+        // Phrases of the disclaimer as the box must show them: a letter the code page lacks
+        // becomes "?", never another letter.
         std::vector<std::wstring> phrases;
     };
+    // "Программа Πρόγραμμα": Cyrillic and Greek, outside Windows-1252.
+    const std::wstring script = L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430 "
+                                L"\u03a0\u03c1\u03cc\u03b3\u03c1\u03b1\u03bc\u03bc\u03b1";
     const CodePageCase cases[] = {
         {1252,
+         script,
          {L"sin garant\u00eda de ning\u00fan tipo", L"los da\u00f1os", L"instalaci\u00f3n", L"Para m\u00e1s detalles"}},
-        {1251, {L"sin garant?a de ning?n tipo", L"los da?os", L"instalaci?n", L"Para m?s detalles"}},
-        {1250, {L"sin garant\u00eda de ning\u00fan tipo", L"los da?os", L"instalaci\u00f3n", L"Para m\u00e1s detalles"}},
+        {1251, L"Programa", {L"sin garant?a de ning?n tipo", L"los da?os", L"instalaci?n", L"Para m?s detalles"}},
+        {1250,
+         L"Programa",
+         {L"sin garant\u00eda de ning\u00fan tipo", L"los da?os", L"instalaci\u00f3n", L"Para m\u00e1s detalles"}},
     };
     const CodePageCase* row = nullptr;
     for (const CodePageCase& candidate : cases)
         if (candidate.codePage == codePage)
             row = &candidate;
-    if (!row)
+    if (!row) {
         GTEST_SKIP() << "no expectations for code page " << codePage;
+    }
     // The only letters beyond ASCII the about text has.
     const std::wstring spanish = L"\u00e1\u00ed\u00f3\u00fa\u00f1";
 
-    // "Программа Πρόγραμμα": Cyrillic and Greek, in no code page above together.
-    const std::wstring script = L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430 "
-                                L"\u03a0\u03c1\u03cc\u03b3\u03c1\u03b1\u03bc\u03bc\u03b1";
-    const std::vector<std::wstring> places[] = {
-        {script},
-        {std::wstring(100, L'a'), std::wstring(100, L'b'), script},
-    };
+    const size_t longPath = 258;
+    const size_t filler = longPath - ProgramCopy::Base().size() - std::wstring(L"\\\\fenlow.exe").size();
+    ASSERT_LT(filler, longPath);
+    const std::vector<std::wstring> places[] = {{row->folder}, {std::wstring(filler, L'p')}};
     for (const std::vector<std::wstring>& folders : places) {
         ProgramCopy copy(folders);
         SCOPED_TRACE(copy.Exe());
         ASSERT_TRUE(copy.Copied());
-        ASSERT_TRUE(folders.size() == 1 || copy.Exe().size() > MAX_PATH);
+        ASSERT_TRUE(folders[0].size() != filler || copy.Exe().size() == longPath);
         Fenlow app = Start(copy.Exe());
         ASSERT_TRUE(app.main);
         HWND box = OpenAboutOf(app);
