@@ -30,7 +30,8 @@ run_build=$(fenlow_run_build "$build")
 tools=(cmake i686-w64-mingw32-g++-posix i686-w64-mingw32-windres Xvfb python3)
 [ "$FENLOW_RUN_ARCH" = x86_64 ] && tools+=(x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres)
 for tool in "${tools[@]}"; do
-    if ! command -v "$tool" >/dev/null 2>&1 || [ ! -d /usr/src/googletest ] || ! command -v "$WINE" >/dev/null 2>&1; then
+    if ! command -v "$tool" >/dev/null 2>&1 || [ ! -d /usr/src/googletest ] || ! command -v "$WINE" >/dev/null 2>&1 ||
+       [ ! -f /usr/share/wine/fonts/tahoma.ttf ]; then
         say "installing what is missing (scripts/setup.sh)"
         FENLOW_TESTS=OFF "$top/scripts/setup.sh" "$build" >&2
         break
@@ -59,8 +60,8 @@ changed=$(git -C "$top" status --porcelain -- dorn32 bench 2>/dev/null | awk '{p
 [ -n "$changed" ] && source_state="$source_state with uncommitted changes to ${changed% }"
 
 . "$top/scripts/wine-desktop.sh"
+desktop_traps
 FENLOW_XVFB=${FENLOW_XVFB:-1}
-trap desktop_stop EXIT INT TERM
 desktop_start "$run_build/wineprefix" >/dev/null 2>&1
 # The desktop closes with its last program: a hidden keeper holds it open for the run.
 "$WINE" "$run_build/bin/keeper.exe" >/dev/null 2>&1 &

@@ -6,22 +6,13 @@ build=${FENLOW_BUILD:-$top/build}
 FENLOW_TESTS=${FENLOW_TESTS:-OFF} "$top/scripts/setup.sh" "$build"
 
 . "$top/scripts/wine-desktop.sh"
+desktop_traps
 build=$(fenlow_run_build "$build")
 prefix=${FENLOW_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/fenlow/wineprefix}
 [ "$FENLOW_WINEARCH" = win32 ] || prefix=${FENLOW_PREFIX:-$prefix-$FENLOW_WINEARCH}
 had_display=${DISPLAY:-}
-if [ ! -d "$prefix" ]; then
-    desktop_start "$prefix"
-else
-    # Keep the user's prefix (and the settings in it) between runs.
-    if [ -z "$had_display" ]; then
-        n=90; while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-        Xvfb :$n -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & _started_xvfb=$!
-        export DISPLAY=:$n; sleep 1
-    fi
-    export WINEPREFIX=$prefix WINEARCH=$FENLOW_WINEARCH WINEDEBUG=-all
-    wineserver -p
-fi
+# Keep the user's prefix (and the settings in it) between runs.
+desktop_start "$prefix" keep
 
 "$WINE" "$build/bin/fenlow.exe" &
 fenlow=$!
@@ -31,9 +22,7 @@ if [ -z "$had_display" ]; then
     import -display "$DISPLAY" -window root "$shot"
     echo "Fenlow is running on Xvfb $DISPLAY; screenshot: $shot"
     echo "Stop it with Ctrl+C (or: WINEPREFIX=$WINEPREFIX wineserver -k)."
-    trap desktop_stop EXIT INT TERM
 else
     echo "Fenlow is running in the Wine desktop on $DISPLAY. Quit it from its tray menu (Exit), or Ctrl+C here."
-    trap 'WINEPREFIX=$WINEPREFIX wineserver -k' INT TERM
 fi
 wait $fenlow || true

@@ -8,9 +8,9 @@ FENLOW_TESTS=OFF "$top/scripts/setup.sh" "$build" >/dev/null
 mkdir -p "$out"
 
 . "$top/scripts/wine-desktop.sh"
+desktop_traps
 build=$(fenlow_run_build "$build")
 FENLOW_XVFB=1
-trap desktop_stop EXIT INT TERM
 desktop_start "$build/shots-prefix"
 
 key='HKCU\SOFTWARE\Tavrin\Fenlow'

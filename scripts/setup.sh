@@ -8,7 +8,7 @@ build=${1:-$top/build}
 # The x86_64 compilers and wine64 are for machines that cannot run 32-bit programs (scripts/arch.sh).
 pkgs=(g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 cmake make googletest
       g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-      wine wine32:i386 wine64 xvfb xauth xdotool imagemagick x11-utils python3 nsis
+      wine wine32:i386 wine64 fonts-wine xvfb xauth xdotool imagemagick x11-utils python3 nsis
       clang lld cppcheck clang-tidy git osslsigncode openssl p7zip-full python3-yaml)
 missing=()
 for p in "${pkgs[@]}"; do

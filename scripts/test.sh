@@ -7,9 +7,9 @@ build=${FENLOW_BUILD:-$top/build}
 "$top/scripts/setup.sh" "$build"
 
 . "$top/scripts/wine-desktop.sh"
+desktop_traps
 run_build=$(fenlow_run_build "$build")
 FENLOW_XVFB=${FENLOW_XVFB:-1}
-trap desktop_stop EXIT INT TERM
 desktop_start "$run_build/wineprefix"
 
 # The desktop closes with its last program: a hidden keeper holds it open for the run.

@@ -417,8 +417,9 @@ TEST_F(CodePageTest, AboutBoxFromAnyFolder)
 {
     const UINT codePage = GetACP();
     char wanted[16] = "";
-    if (GetEnvironmentVariableA("FENLOW_TEST_CODEPAGE", wanted, sizeof(wanted)))
+    if (GetEnvironmentVariableA("FENLOW_TEST_CODEPAGE", wanted, sizeof(wanted))) {
         ASSERT_EQ(strtoul(wanted, nullptr, 10), codePage) << "LC_ALL did not give the code page";
+    }
 
     struct CodePageCase
     {
