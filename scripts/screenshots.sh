@@ -23,15 +23,18 @@ focus_desktop() { xdotool search --name 'Wine desktop' windowfocus 2>/dev/null |
 
 # The settings window with all three lock icons chosen, Caps Lock on.
 flags 0 0 1 1 1 1 0 0
-"$WINE" "$build/bin/fenlow.exe" & sleep 3
+"$WINE" "$build/bin/fenlow.exe" &
+# The desktop comes up in its own time on a busy machine: wait for it, then for Fenlow to paint.
+timeout 60 xdotool search --sync --name 'Wine desktop' >/dev/null || true
+sleep 4
 focus_desktop; xdotool key Caps_Lock
-shot settings-and-tray.png 0.5
+shot settings-and-tray.png 1.5
 # The popup over the desktop: toggling Caps Lock again announces it.
 xdotool key Caps_Lock
-shot popup.png 0.4
+shot popup.png 0.8
 # The about box, through the menu bar: Help, About...
 sleep 3  # let the popup go first
 xdotool mousemove 55 32 click 1; sleep 0.5; xdotool key Down Return
-shot about.png 1.5
+shot about.png 4
 wineserver -k
 echo "screenshots in $out"
