@@ -9,7 +9,36 @@ namespace Dorn32 {
 namespace Windows {
 
 namespace {
+
 const char kDefaultClassName[] = "dorncapplication";
+
+bool HasVisibleStyle(HWND window)
+{
+    return (GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+bool IsDialogWindow(HWND window)
+{
+    return static_cast<ULONG_PTR>(GetClassLongPtrA(window, GCW_ATOM)) == reinterpret_cast<ULONG_PTR>(WC_DIALOG);
+}
+
+// Height of a bar along the top or bottom edge, or 0 without one.
+int BarHeight(HWND bar)
+{
+    RECT rc;
+    if (!bar || !GetWindowRect(bar, &rc))
+        return 0;
+    return rc.bottom - rc.top;
+}
+
+}  // namespace
+
+int ScaleForDpi(int pixels, int axis)
+{
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, axis);
+    ReleaseDC(nullptr, screen);
+    return MulDiv(pixels, dpi, USER_DEFAULT_SCREEN_DPI);
 }
 
 DornApp::DornApp()
@@ -25,7 +54,9 @@ DornApp::DornApp()
       m_hAccel(nullptr),
       m_hToolBar(nullptr),
       m_hStatusBar(nullptr),
-      m_hClient(nullptr)
+      m_hClient(nullptr),
+      m_clientSize(),
+      m_hClientFocus(nullptr)
 {
     m_wndClass.cbSize = sizeof(WNDCLASSEXA);
     // A system cursor: it comes with a null instance, whenever the object is built.
@@ -65,10 +96,12 @@ BOOL DornApp::CreateMainWindow()
         m_create.dwStyle = m_style;
     if (m_exStyle)
         m_create.dwExStyle = m_exStyle;
-    if (m_width && m_create.nWidth == static_cast<int>(CW_USEDEFAULT))
-        m_create.nWidth = m_width;
-    if (m_height && m_create.nHeight == static_cast<int>(CW_USEDEFAULT))
-        m_create.nHeight = m_height;
+    // The simple sizes are pixels at 96 dpi: at other densities the window grows with its fonts.
+    const int useDefault = static_cast<int>(CW_USEDEFAULT);
+    if (m_width && m_create.nWidth == useDefault)
+        m_create.nWidth = m_width == useDefault ? m_width : ScaleForDpi(m_width, LOGPIXELSX);
+    if (m_height && m_create.nHeight == useDefault)
+        m_create.nHeight = m_height == useDefault ? m_height : ScaleForDpi(m_height, LOGPIXELSY);
     if (!m_create.lpClassName)
         m_create.lpClassName = kDefaultClassName;
     if (!m_create.hInstance)
@@ -96,7 +129,35 @@ HWND DornApp::CreateStatusBar(DWORD style)
 HWND DornApp::SetClientWindow(HWND client)
 {
     m_hClient = client;
+    // Its size as it comes (a dialog: its template's size) is what FitToClient makes room for.
+    RECT rc = {};
+    if (client)
+        GetWindowRect(client, &rc);
+    m_clientSize = {rc.right - rc.left, rc.bottom - rc.top};
     return m_hClient;
+}
+
+void DornApp::FitToClient()
+{
+    if (!m_hWnd || !m_hClient)
+        return;
+    if (m_hStatusBar)
+        ::SendMessageA(m_hStatusBar, WM_SIZE, 0, 0);  // so that it has its height for its font
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    int needWidth = m_clientSize.cx;
+    int needHeight = BarHeight(m_hToolBar) + m_clientSize.cy + BarHeight(m_hStatusBar);
+    // Grown by the shortfall, never shrunk: a menu bar or frame of any height is already counted.
+    int growX = needWidth > client.right ? needWidth - client.right : 0;
+    int growY = needHeight > client.bottom ? needHeight - client.bottom : 0;
+    if (growX || growY) {
+        RECT outer;
+        GetWindowRect(m_hWnd, &outer);
+        SetWindowPos(m_hWnd, nullptr, 0, 0, outer.right - outer.left + growX, outer.bottom - outer.top + growY,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        GetClientRect(m_hWnd, &client);
+    }
+    RecalcLayout(client.right, client.bottom);
 }
 
 void DornApp::RecalcLayout(int width, int height)
@@ -126,9 +187,46 @@ void DornApp::RecalcLayout(int width, int height)
 
 LRESULT DornApp::DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_DESTROY)
-        PostQuitMessage(0);
+    switch (msg) {
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            break;
+        // DefWindowProc would keep the keyboard focus on this window, where the client's controls
+        // never see a key: like a frame window with a view, hand it on, and back where it was left.
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE)
+                SaveClientFocus(GetFocus());
+            else if (!HIWORD(wParam) && FocusClient())  // not while minimised
+                return 0;
+            break;
+        case WM_SETFOCUS:
+            SaveClientFocus(reinterpret_cast<HWND>(wParam));  // the window that just lost it
+            if (FocusClient())
+                return 0;
+            break;
+    }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+void DornApp::SaveClientFocus(HWND focus)
+{
+    if (m_hClient && focus && IsChild(m_hClient, focus))
+        m_hClientFocus = focus;
+}
+
+bool DornApp::FocusClient()
+{
+    if (!m_hClient || !HasVisibleStyle(m_hClient))
+        return false;
+    HWND target = m_hClientFocus;
+    if (!target || !IsChild(m_hClient, target) || !HasVisibleStyle(target) || !IsWindowEnabled(target))
+        target = GetNextDlgTabItem(m_hClient, nullptr, FALSE);
+    // A dialog is told, so that its default button follows the focus as with Tab.
+    if (target && IsDialogWindow(m_hClient))
+        ::SendMessageA(m_hClient, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+    else
+        ::SetFocus(target ? target : m_hClient);
+    return true;
 }
 
 int DornApp::Run()

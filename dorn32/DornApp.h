@@ -34,6 +34,7 @@ public:
     BOOL CreateMainWindow();
     HWND CreateStatusBar(DWORD style);
     HWND SetClientWindow(HWND client);
+    void FitToClient();
     void RecalcLayout(int width, int height);
     LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     int Run();
@@ -55,7 +56,16 @@ public:
     HWND m_hToolBar;
     HWND m_hStatusBar;
     HWND m_hClient;
+    SIZE m_clientSize;    // the client window's own size when it was named
+    HWND m_hClientFocus;  // the client's control that had the keyboard focus last
+
+private:
+    void SaveClientFocus(HWND focus);
+    bool FocusClient();
 };
+
+// Pixels given at 96 dpi, in the screen's density along LOGPIXELSX or LOGPIXELSY.
+int ScaleForDpi(int pixels, int axis);
 
 }  // namespace Windows
 }  // namespace Dorn32

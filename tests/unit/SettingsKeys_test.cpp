@@ -1,0 +1,143 @@
+// The settings window from the keyboard: the focus the main window is given lands on a control of
+// the options dialog, and keys sent there reach the dialog through the program's own pump.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "InProcessApp.h"
+
+namespace {
+
+const char kKeyPath[] = "SOFTWARE\\Tavrin\\Fenlow";
+
+HWND Item(int id)
+{
+    return GetDlgItem(g_app.m_dlgOpciones.m_hWnd, id);
+}
+
+bool Checked(int id)
+{
+    return SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool SettingsWritten()
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// A key as the system delivers it, to the window with the focus, through the program's pump.
+void Press(UINT msg, WPARAM key, LPARAM lParam)
+{
+    PostMessageA(GetFocus(), msg, key, lParam);
+    PostQuitMessage(0);  // WM_QUIT comes after every message posted before it
+    g_app.Run();
+}
+
+class SettingsKeysTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKeyPath);
+        ASSERT_NO_FATAL_FAILURE(inprocess::MakeAppWindows());
+        g_app.m_settings.Load();  // nothing stored: every box unticked, as on a first run
+        g_app.LoadTrayResources();
+    }
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKeyPath); }
+
+    // The window as the tray shows it, with nothing ticked and the focus left on `id` last time.
+    void ShowWithFocusLeftOn(int id)
+    {
+        SettingsToChecks();
+        g_app.ShowWindow(SW_SHOWNORMAL);
+        SetFocus(Item(id));
+        SetFocus(g_app.m_hWnd);
+    }
+};
+
+TEST_F(SettingsKeysTest, TheMainWindowHandsTheFocusToTheDialogAndGetsItBackWhereItWasLeft)
+{
+    g_app.ShowWindow(SW_SHOWNORMAL);
+    SetFocus(g_app.m_hWnd);
+    EXPECT_EQ(Item(IDOK), GetFocus()) << "the first tab stop";
+
+    SetFocus(Item(IDC_ICON_NUM));
+    SetFocus(g_app.m_hWnd);
+    EXPECT_EQ(Item(IDC_ICON_NUM), GetFocus()) << "the control that had it last";
+
+    // The user moves on to another box, another window is activated, then this one again.
+    SetFocus(Item(IDC_MSG_SCROLL));
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, other);
+    SetActiveWindow(other);
+    ASSERT_NE(Item(IDC_MSG_SCROLL), GetFocus());
+    SetActiveWindow(g_app.m_hWnd);
+    EXPECT_EQ(Item(IDC_MSG_SCROLL), GetFocus()) << "after activation, where it was at deactivation";
+    DestroyWindow(other);
+}
+
+TEST_F(SettingsKeysTest, EscEnterTabAndAltLettersWork)
+{
+    const LPARAM kAltDown = 1 << 29;  // the context bit: Alt is held
+    struct Case
+    {
+        const char* keys;
+        UINT msg;
+        WPARAM key;
+        LPARAM lParam;
+        bool shown;    // the window afterwards
+        bool written;  // the settings
+        int toggled;   // the box whose tick the keys changed, or 0
+        int focus;     // where the focus is afterwards, or 0 for anywhere
+    };
+    const Case cases[] = {
+        {"Esc", WM_KEYDOWN, VK_ESCAPE, 1, false, false, 0, 0},
+        {"Enter", WM_KEYDOWN, VK_RETURN, 1, false, true, 0, 0},
+        {"Tab", WM_KEYDOWN, VK_TAB, 1, true, false, 0, IDCANCEL},
+        {"Alt+O", WM_SYSCHAR, 'o', kAltDown, false, true, 0, 0},
+        {"Alt+S", WM_SYSCHAR, 's', kAltDown, true, false, IDC_ICON_SCROLL, IDC_ICON_SCROLL},
+        {"Alt+N", WM_SYSCHAR, 'n', kAltDown, true, false, IDC_ICON_NUM, IDC_ICON_NUM},
+        {"Alt+P", WM_SYSCHAR, 'p', kAltDown, true, false, IDC_MSG_CAPS, IDC_MSG_CAPS},
+        {"Alt+L", WM_SYSCHAR, 'l', kAltDown, true, false, IDC_MSG_SCROLL, IDC_MSG_SCROLL},
+        {"Alt+M", WM_SYSCHAR, 'm', kAltDown, true, false, IDC_MSG_NUM, IDC_MSG_NUM},
+    };
+    const int boxes[] = {IDC_ICON_CAPS, IDC_ICON_SCROLL, IDC_ICON_NUM, IDC_MSG_CAPS, IDC_MSG_SCROLL, IDC_MSG_NUM};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKeyPath);
+        ShowWithFocusLeftOn(IDOK);
+        ASSERT_EQ(Item(IDOK), GetFocus());
+
+        Press(c.msg, c.key, c.lParam);
+
+        EXPECT_EQ(c.shown, IsWindowVisible(g_app.m_hWnd) != FALSE);
+        EXPECT_EQ(c.written, SettingsWritten());
+        for (int box : boxes)
+            EXPECT_EQ(box == c.toggled, Checked(box)) << "box " << box;
+        if (c.focus) {
+            EXPECT_EQ(Item(c.focus), GetFocus());
+        }
+    }
+
+    // A box ticked, then Esc: the tick goes back and nothing is written; Enter saves it.
+    ShowWithFocusLeftOn(IDOK);
+    SendMessageA(Item(IDC_ICON_NUM), BM_SETCHECK, BST_CHECKED, 0);
+    Press(WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_FALSE(Checked(IDC_ICON_NUM));
+    EXPECT_FALSE(SettingsWritten());
+    ShowWithFocusLeftOn(IDOK);
+    SendMessageA(Item(IDC_ICON_NUM), BM_SETCHECK, BST_CHECKED, 0);
+    Press(WM_KEYDOWN, VK_RETURN, 1);
+    BYTE numLock = 0;
+    DWORD size = sizeof(numLock);
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegGetValueA(HKEY_CURRENT_USER, kKeyPath, "NumLock", RRF_RT_REG_BINARY, nullptr, &numLock, &size));
+    EXPECT_EQ(1, numLock);
+}
+
+}  // namespace
