@@ -114,9 +114,7 @@ bool SetUpApp()
     UnhookWindowsHookEx(g_app.m_hook);
     g_app.m_hook = nullptr;
 
-    g_app.CreateStatusBar(WS_CHILD | WS_VISIBLE);
-    int rightEdges[4] = {100, 150, 200, 249};
-    SendMessageA(g_app.m_hStatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rightEdges));
+    g_app.CreateStatusPanes();
     g_app.m_dlgNotify.CreateModeless(g_hInstance, g_app.m_hWnd, SW_HIDE);
     CSettings& s = g_app.m_settings;
     s.Init = 1;

@@ -49,6 +49,8 @@ CDlgNotify::CDlgNotify(int& countdown)
       m_width(0),
       m_height(0),
       m_dialogRect(),
+      m_textSize(),
+      m_growth(),
       m_countdown(countdown)
 {
 }
@@ -75,6 +77,9 @@ void CDlgNotify::OnInitDialog(HWND hwnd)
     m_glyph1.SendMessage(LCM_SETGLYPH, 0, 0xE10E);
     m_glyph2.SendMessage(LCM_SETGLYPH, 0, 0xE122);
     GetWindowRect(hwnd, &m_dialogRect);
+    RECT text = {};
+    GetWindowRect(m_text.m_hWnd, &text);
+    m_textSize = {text.right - text.left, text.bottom - text.top};
     Hide();
 }
 
@@ -132,15 +137,32 @@ void CDlgNotify::Show(const char* text)
 {
     m_countdown = 1;
     m_text.SetWindowText(text);
+    FitText(text);
     Place();
     // Never activated: the keyboard stays with the window the user is typing in.
     ShowWindow(SW_SHOWNOACTIVATE);
 }
 
+void CDlgNotify::FitText(const char* text)
+{
+    // The font mapper's choice for the popup font differs between systems, and can be wider than the
+    // template allows for: the text control and the popup then grow by the shortfall, never shrink.
+    HDC dc = ::GetDC(m_text.m_hWnd);
+    HGDIOBJ old = SelectObject(dc, g_popupFont);
+    RECT need = {0, 0, 0, 0};
+    DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(m_text.m_hWnd, dc);
+    m_growth.cx = need.right > m_textSize.cx ? need.right - m_textSize.cx : 0;
+    m_growth.cy = need.bottom > m_textSize.cy ? need.bottom - m_textSize.cy : 0;
+    SetWindowPos(m_text.m_hWnd, nullptr, 0, 0, m_textSize.cx + m_growth.cx, m_textSize.cy + m_growth.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void CDlgNotify::Place()
 {
-    int width = m_dialogRect.right - m_dialogRect.left;
-    int height = m_dialogRect.bottom - m_dialogRect.top;
+    int width = m_dialogRect.right - m_dialogRect.left + m_growth.cx;
+    int height = m_dialogRect.bottom - m_dialogRect.top + m_growth.cy;
     RECT workArea;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
     SetWindowAlpha(m_hWnd, kPopupAlpha);

@@ -29,7 +29,11 @@ public:
 
 private:
     void OnInitDialog(HWND hwnd);
+    void FitText(const char* text);
     HBRUSH RenewBackground();
+
+    SIZE m_textSize;  // the text control's size in the template
+    SIZE m_growth;    // what the popup and its text control grow by for the text shown
 
     int& m_countdown;
 };

@@ -137,6 +137,19 @@ BOOL CFenlowApp::OnCreate(HWND hwnd)
     return TRUE;
 }
 
+void CFenlowApp::CreateStatusPanes()
+{
+    CreateStatusBar(WS_CHILD | WS_VISIBLE);
+    // The last pane ends at 249, not 250, as it always has; at other densities they widen with the font.
+    int rightEdges[4] = {100, 150, 200, 249};
+    for (int& edge : rightEdges)
+        edge = ScaleForDpi(edge, LOGPIXELSX);
+    ::SendMessageA(m_hStatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rightEdges));
+    ::SendMessageA(m_hStatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(g_productInfo.productName));
+    // The whole options dialog shows above the bar, whatever the density and the dialog font.
+    FitToClient();
+}
+
 void CFenlowApp::RefreshLockStates()
 {
     if (g_refreshing) {

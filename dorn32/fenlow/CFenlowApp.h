@@ -34,6 +34,7 @@ public:
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     BOOL OnCreate(HWND hwnd);
+    void CreateStatusPanes();
     void RefreshLockStates();
     void OnTimerTick();
     void StartRefreshTimer();

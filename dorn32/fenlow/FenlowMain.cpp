@@ -47,11 +47,7 @@ int AppMain(int /*argc*/, char** /*argv*/)
     if (!g_app.CreateMainWindow())
         return 0;
 
-    g_app.CreateStatusBar(WS_CHILD | WS_VISIBLE);
-    // The last pane ends at 249, not 250, as it always has.
-    int rightEdges[4] = {100, 150, 200, 249};
-    SendMessageA(g_app.m_hStatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rightEdges));
-    SendMessageA(g_app.m_hStatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(g_productInfo.productName));
+    g_app.CreateStatusPanes();
 
     g_app.m_dlgNotify.CreateModeless(g_hInstance, g_app.m_hWnd, SW_HIDE);
 

@@ -28,9 +28,8 @@ inline void MakeAppWindows()
     InitCommonControls();
     ASSERT_NE(0, g_app.RegisterWindowClass());
     ASSERT_TRUE(g_app.CreateMainWindow());
-    ASSERT_NE(nullptr, g_app.CreateStatusBar(WS_CHILD | WS_VISIBLE));
-    int rightEdges[4] = {100, 150, 200, 249};
-    SendMessageA(g_app.m_hStatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rightEdges));
+    g_app.CreateStatusPanes();
+    ASSERT_NE(nullptr, g_app.m_hStatusBar);
     ASSERT_NE(nullptr, g_app.m_dlgNotify.CreateModeless(g_hInstance, g_app.m_hWnd, SW_HIDE));
 }
 

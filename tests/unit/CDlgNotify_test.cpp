@@ -205,7 +205,7 @@ TEST_F(CDlgNotifyTest, PlacementFollowsTheWorkAreaRightAndBottom)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.area.top * 10000 + c.area.left);
         ASSERT_TRUE(SetWorkArea(c.area.left, c.area.top, c.area.right, c.area.bottom));
-        popup.Show("Caps. Lock: ON");
+        popup.Show("Num. Lock: ON");  // short enough for the template, so the popup keeps its size
         RECT rc = WindowRect(popup.m_hWnd);
         EXPECT_EQ(c.x, rc.left);
         EXPECT_EQ(c.y, rc.top);
@@ -236,9 +236,9 @@ TEST_F(CDlgNotifyTest, PlacementFollowsTheWorkAreaRightAndBottom)
 TEST_F(CDlgNotifyTest, ShowAndHide)
 {
     countdown = -7;
-    popup.Show("Caps. Lock: ON");
+    popup.Show("Num. Lock: ON");  // short enough for the template, so the popup keeps its size
     EXPECT_EQ(1, countdown);
-    EXPECT_EQ("Caps. Lock: ON", ControlText(popup.m_hWnd, IDC_NOTIFY_TEXT));
+    EXPECT_EQ("Num. Lock: ON", ControlText(popup.m_hWnd, IDC_NOTIFY_TEXT));
     EXPECT_TRUE(IsWindowVisible(popup.m_hWnd));
     RECT rc = WindowRect(popup.m_hWnd);
     EXPECT_EQ(popup.m_dialogRect.right - popup.m_dialogRect.left, rc.right - rc.left);

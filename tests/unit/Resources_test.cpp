@@ -83,9 +83,10 @@ TEST(ResourcesTest, OptionsTemplateHasEveryControlInTabOrder)
             {kStatic, L"Button", L"Icons ", kShown | BS_GROUPBOX, 51, 7, 127, 63},
             {kStatic, L"Static", L"#102", kShown | SS_ICON, 7, 7, 20, 20},
             {kStatic, L"Button", L"Notification", kShown | BS_GROUPBOX, 51, 76, 124, 63},
-            {IDC_MSG_CAPS, L"Button", L"Ca&ps Lock changed", box, 63, 91, 76, 10},
-            {IDC_MSG_SCROLL, L"Button", L"Scro&ll Lock changed", box, 63, 105, 78, 10},
-            {IDC_MSG_NUM, L"Button", L"Nu&m Lock changed", box, 63, 120, 76, 10},
+            // Wide enough for their texts in Tahoma at any density.
+            {IDC_MSG_CAPS, L"Button", L"Ca&ps Lock changed", box, 63, 91, 100, 10},
+            {IDC_MSG_SCROLL, L"Button", L"Scro&ll Lock changed", box, 63, 105, 100, 10},
+            {IDC_MSG_NUM, L"Button", L"Nu&m Lock changed", box, 63, 120, 100, 10},
         },
         t);
 }
