@@ -314,8 +314,9 @@ LRESULT CFenlowApp::OnTrayNotify(HWND hwnd, LPARAM lParam)
                     DestroyMenu(stale);
                 m_staleTrayMenus.clear();
             }
-            // A message after the menu, so that the next click on the icon opens it again at once.
-            SendMessage(WM_NULL, 0, 0);
+            // Posted, not sent: the menu must find a message in the queue, or it does not close or
+            // reopen properly.
+            PostMessage(WM_NULL, 0, 0);
             break;
         }
         case WM_LBUTTONDBLCLK:
