@@ -121,6 +121,8 @@ TEST_F(FenlowTest, CancelAndEscRevertTheBoxesAndWriteNothing)
     PostMessageW(f.Box(IDC_ICON_SCROLL), WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_TRUE(WaitUntil([&] { return registry.ReadAll().size() == 8; }));
     EXPECT_EQ(1, StoredFlags(registry)["ScrLock"]);
+    // The save comes before the tray layout: the icons may still be on their way.
+    EXPECT_TRUE(WaitUntil([&] { return TrayIdsOf(f.process.Pid()) == std::vector<UINT>{2}; }));
     EXPECT_EQ(std::vector<UINT>{2}, TrayIdsOf(f.process.Pid()));
 }
 
