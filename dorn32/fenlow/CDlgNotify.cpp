@@ -146,15 +146,22 @@ void CDlgNotify::Show(const char* text)
 void CDlgNotify::FitText(const char* text)
 {
     // The font mapper's choice for the popup font differs between systems, and can be wider than the
-    // template allows for: the text control and the popup then grow by the shortfall, never shrink.
+    // template allows for: the text control and the popup then grow by the shortfall. They never
+    // shrink again, so the popup keeps one size once it has shown its longest text.
     HDC dc = ::GetDC(m_text.m_hWnd);
     HGDIOBJ old = SelectObject(dc, g_popupFont);
     RECT need = {0, 0, 0, 0};
     DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, old);
     ReleaseDC(m_text.m_hWnd, dc);
-    m_growth.cx = need.right > m_textSize.cx ? need.right - m_textSize.cx : 0;
-    m_growth.cy = need.bottom > m_textSize.cy ? need.bottom - m_textSize.cy : 0;
+    SIZE growth = m_growth;
+    if (need.right - m_textSize.cx > growth.cx)
+        growth.cx = need.right - m_textSize.cx;
+    if (need.bottom - m_textSize.cy > growth.cy)
+        growth.cy = need.bottom - m_textSize.cy;
+    if (growth.cx == m_growth.cx && growth.cy == m_growth.cy)
+        return;
+    m_growth = growth;
     SetWindowPos(m_text.m_hWnd, nullptr, 0, 0, m_textSize.cx + m_growth.cx, m_textSize.cy + m_growth.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
