@@ -136,8 +136,9 @@ INT_PTR CDlgNotify::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 void CDlgNotify::Show(const char* text)
 {
     m_countdown = 1;
-    m_text.SetWindowText(text);
+    // Sized before the text goes in, so that it is laid out once, at the width it is shown at.
     FitText(text);
+    m_text.SetWindowText(text);
     Place();
     // Never activated: the keyboard stays with the window the user is typing in.
     ShowWindow(SW_SHOWNOACTIVATE);
@@ -164,6 +165,8 @@ void CDlgNotify::FitText(const char* text)
     m_growth = growth;
     SetWindowPos(m_text.m_hWnd, nullptr, 0, 0, m_textSize.cx + m_growth.cx, m_textSize.cy + m_growth.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A layered popup keeps what it drew at the old size unless told to draw again.
+    InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
 void CDlgNotify::Place()
