@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <vector>
+#include <list>
 
 #include "CDlgAcerca.h"
 #include "CDlgNotify.h"
@@ -79,7 +79,7 @@ private:
     DWORD m_timerStartedAt;
     // Tray menus open now (TPM_RECURSE lets them nest), and menus replaced while one was open.
     int m_menuDepth;
-    std::vector<HMENU> m_staleTrayMenus;
+    std::list<HMENU> m_staleTrayMenus;  // a list: a vector would link the library's string-based errors (~90 KiB)
 };
 
 extern CFenlowApp g_app;
