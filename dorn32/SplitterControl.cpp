@@ -7,6 +7,15 @@ namespace Windows {
 
 namespace {
 
+// A new splitter's first pane is this wide (or high), and the bar between the panes this thick.
+const int kInitialPosition = 100;
+const int kInitialBarSize = 3;
+// The bar drawn while dragging: this thick, centred on the mouse, inset from the window's edges.
+const int kTrackBarThickness = 4;
+const int kTrackBarInset = 1;
+// Where the drag bar was last drawn before any drag: off the window.
+const int kNotTracked = -kTrackBarThickness;
+
 SplitterData* GetSplitterData(HWND hwnd)
 {
     return reinterpret_cast<SplitterData*>(GetWindowLongPtrA(hwnd, 0));
@@ -48,7 +57,7 @@ POINT WindowPoint(const SplitterData* data, LPARAM lParam)
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
     LONG& axis = data->stacked ? point.y : point.x;
-    const int limit = (data->stacked ? height : width) - 4;
+    const int limit = (data->stacked ? height : width) - kTrackBarThickness;
     if (axis < 0)
         axis = 0;
     if (axis > limit)
@@ -68,9 +77,11 @@ void DrawTrackBar(const SplitterData* data, int coordinate)
     GetWindowRect(data->window, &window);
     HDC dc = GetWindowDC(data->window);
     if (data->stacked)
-        InvertTrackBar(dc, 1, coordinate - 2, window.right - window.left - 2, 4);
+        InvertTrackBar(dc, kTrackBarInset, coordinate - kTrackBarThickness / 2,
+                       window.right - window.left - 2 * kTrackBarInset, kTrackBarThickness);
     else
-        InvertTrackBar(dc, coordinate - 2, 1, 4, window.bottom - window.top);
+        InvertTrackBar(dc, coordinate - kTrackBarThickness / 2, kTrackBarInset, kTrackBarThickness,
+                       window.bottom - window.top);
     ReleaseDC(data->window, dc);
 }
 
@@ -79,11 +90,11 @@ BOOL OnNcCreate(HWND hwnd, const CREATESTRUCTA* create)
     auto* data = new (std::nothrow) SplitterData();
     if (!data)
         return FALSE;
-    data->position = 100;
-    data->barSize = 3;
+    data->position = kInitialPosition;
+    data->barSize = kInitialBarSize;
     data->window = hwnd;
-    data->trackY = -4;
-    data->trackX = -4;
+    data->trackY = kNotTracked;
+    data->trackX = kNotTracked;
     SetWindowTextA(hwnd, create->lpszName);
     SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(data));
     return TRUE;

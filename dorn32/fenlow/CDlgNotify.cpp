@@ -12,6 +12,14 @@ namespace {
 const COLORREF kGrey = RGB(128, 128, 128);
 const COLORREF kWhite = RGB(255, 255, 255);
 const BYTE kPopupAlpha = 158;
+// The popup's text is bold, in this size.
+const int kPopupFontPoints = 16;
+const int kPointsPerInch = 72;
+// Typicons code points for the glyph controls a popup template may have.
+const WCHAR kGlyph1 = 0xE10E;
+const WCHAR kGlyph2 = 0xE122;
+// The popup's top edge sits this far down the work area.
+const int kPopupTopPercent = 75;
 
 typedef BOOL(WINAPI* SetLayeredWindowAttributesProc)(HWND, COLORREF, BYTE, DWORD);
 SetLayeredWindowAttributesProc g_setLayeredWindowAttributes = nullptr;
@@ -37,7 +45,8 @@ bool SetWindowAlpha(HWND window, BYTE alpha)
     SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
     if (GetLastError() != 0)
         return false;
-    return g_setLayeredWindowAttributes(window, RGB(255, 255, 255), alpha, LWA_ALPHA) != FALSE;
+    // The colour key is ignored: only LWA_ALPHA is asked for.
+    return g_setLayeredWindowAttributes(window, kWhite, alpha, LWA_ALPHA) != FALSE;
 }
 
 CDlgNotify::CDlgNotify(int& countdown)
@@ -70,12 +79,12 @@ void CDlgNotify::OnInitDialog(HWND hwnd)
     // Clip precision 4 has no CLIP_ name (CLIP_STROKE_PRECIS is 2).
     const BYTE kClipPrecision = 4;
     g_popupFont =
-        CreateFontA(-MulDiv(16, pixelsPerInch, 72), 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                    kClipPrecision, ANTIALIASED_QUALITY, FF_MODERN | VARIABLE_PITCH, nullptr);
+        CreateFontA(-MulDiv(kPopupFontPoints, pixelsPerInch, kPointsPerInch), 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET,
+                    OUT_DEFAULT_PRECIS, kClipPrecision, ANTIALIASED_QUALITY, FF_MODERN | VARIABLE_PITCH, nullptr);
     m_text.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(g_popupFont), TRUE);
     // Template 107 has no glyph controls; these go to null handles and do nothing.
-    m_glyph1.SendMessage(LCM_SETGLYPH, 0, 0xE10E);
-    m_glyph2.SendMessage(LCM_SETGLYPH, 0, 0xE122);
+    m_glyph1.SendMessage(LCM_SETGLYPH, 0, kGlyph1);
+    m_glyph2.SendMessage(LCM_SETGLYPH, 0, kGlyph2);
     GetWindowRect(hwnd, &m_dialogRect);
     RECT text = {};
     GetWindowRect(m_text.m_hWnd, &text);
@@ -178,7 +187,7 @@ void CDlgNotify::Place()
     SetWindowAlpha(m_hWnd, kPopupAlpha);
     // Only the right and bottom edges count: a taskbar at the left or top does not move the popup.
     m_x = (workArea.right - width) / 2;
-    m_y = workArea.bottom * 75 / 100;
+    m_y = workArea.bottom * kPopupTopPercent / 100;
     m_width = width;
     m_height = height;
     MoveWindow(m_hWnd, m_x, m_y, m_width, m_height, TRUE);

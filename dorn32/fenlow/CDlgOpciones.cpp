@@ -1,6 +1,5 @@
 #include "CDlgOpciones.h"
 
-#include "CFenlowApp.h"
 #include "resource.h"
 
 using namespace Dorn32::Windows;
@@ -26,19 +25,22 @@ const Box kBoxes[] = {
 
 }  // namespace
 
-void SettingsToChecks()
+CDlgOpciones::CDlgOpciones(CSettings& settings, OptionsHost& host)
+    : DornDialog(IDD_OPCIONES), m_settings(settings), m_host(host)
 {
-    for (const Box& box : kBoxes)
-        (g_app.m_dlgOpciones.*box.control).SendMessage(BM_SETCHECK, g_app.m_settings.*box.flag, 0);
 }
 
-void ChecksToSettings()
+void CDlgOpciones::SettingsToChecks()
 {
     for (const Box& box : kBoxes)
-        g_app.m_settings.*box.flag = g_app.m_dlgOpciones.IsDlgButtonChecked(box.id) ? 1 : 0;
+        (this->*box.control).SendMessage(BM_SETCHECK, m_settings.*box.flag, 0);
 }
 
-CDlgOpciones::CDlgOpciones() : DornDialog(IDD_OPCIONES) {}
+void CDlgOpciones::ChecksToSettings()
+{
+    for (const Box& box : kBoxes)
+        m_settings.*box.flag = IsDlgButtonChecked(box.id) ? 1 : 0;
+}
 
 void CDlgOpciones::InitControls()
 {
@@ -56,15 +58,11 @@ INT_PTR CDlgOpciones::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
             switch (LOWORD(wParam)) {
                 case IDOK:
                     ChecksToSettings();
-                    g_app.m_settings.Save();
-                    g_app.LayoutTrayIcons();
-                    // After the layout, so freshly added icons show the current state at once.
-                    g_app.RefreshLockStates();
-                    g_app.ShowWindow(SW_HIDE);
+                    m_host.OnSettingsChosen(m_settings.Save());
                     break;
                 case IDCANCEL:
                     SettingsToChecks();
-                    g_app.ShowWindow(SW_HIDE);
+                    m_host.OnOptionsDismissed();
                     break;
             }
             return 0;

@@ -1,8 +1,10 @@
 #include "CFenlowApp.h"
 
 #include "Dorn32.h"
+#include "DornControls.h"
 #include "ProductInfo.h"
 #include "resource.h"
+#include "version.h"
 
 using namespace Dorn32::Windows;
 
@@ -47,6 +49,28 @@ const LockKey kLockKeys[] = {
 
 const char kPaneOff[] = "   ";
 
+// The main window's size at 96 dpi; it grows with the density and the dialog font.
+const int kWindowWidth = 320;
+const int kWindowHeight = 356;
+
+// The status panes' right edges at 96 dpi: the product name, then Caps, Scroll and Num Lock.
+// The last ends at 249, not 250, as it always has.
+const int kPaneRightEdges[] = {100, 150, 200, 249};
+const int kPaneCount = sizeof(kPaneRightEdges) / sizeof(kPaneRightEdges[0]);
+
+// The tray menu opens at the cursor with its right edge there, tracks either button, may open
+// while another is open (a taskbar restart can reload it), and animates both ways vertically.
+const UINT kTrayMenuFlags = TPM_RIGHTALIGN | TPM_RIGHTBUTTON | TPM_RECURSE | TPM_VERPOSANIMATION | TPM_VERNEGANIMATION;
+
+const LockKey* KeyOfTrayIcon(UINT id)
+{
+    for (const LockKey& key : kLockKeys) {
+        if (key.trayId == id)
+            return &key;
+    }
+    return nullptr;
+}
+
 // The hook can run inside a refresh, while a tray request waits on the shell: that nested call
 // only asks the running refresh to go round again, so that the last states read are the ones shown.
 bool g_refreshing;
@@ -57,6 +81,7 @@ bool g_refreshAgain;
 CFenlowApp::CFenlowApp()
     : m_popupCountdown(0),
       m_dlgNotify(m_popupCountdown),
+      m_dlgOpciones(m_settings, *this),
       m_iconPlain(nullptr),
       m_trayMenu(nullptr),
       m_taskbarCreatedMsg(0),
@@ -78,8 +103,8 @@ CFenlowApp::CFenlowApp()
     m_menuName = MAKEINTRESOURCEA(IDR_MAINMENU);
     m_style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     m_exStyle = 0;
-    m_width = 320;
-    m_height = 356;
+    m_width = kWindowWidth;
+    m_height = kWindowHeight;
 }
 
 CFenlowApp::~CFenlowApp()
@@ -127,6 +152,36 @@ LRESULT CFenlowApp::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
+bool CFenlowApp::Start(StartStage last)
+{
+    InitCommonControls();
+    RegisterCustomControls();
+    g_productInfo.Load(FENLOW_PRODUCT_NAME, g_disclaimer);
+    if (!RegisterWindowClass() || !CreateMainWindow())
+        return false;
+    CreateStatusPanes();
+    m_dlgNotify.CreateModeless(g_hInstance, m_hWnd, SW_HIDE);
+    if (last == StartStage::Windows)
+        return true;
+
+    m_settings.Load();
+    m_dlgOpciones.SettingsToChecks();
+    // Until the settings have been saved once, every start shows the settings window.
+    if (m_settings.Init == 0) {
+        m_settings.Init = 1;
+        ShowWindow(SW_SHOW);
+    } else {
+        ShowWindow(SW_HIDE);
+    }
+    UpdateWindow();
+    if (last == StartStage::Settings)
+        return true;
+
+    LoadTrayResources();
+    StartRefreshTimer();
+    return true;
+}
+
 BOOL CFenlowApp::OnCreate(HWND hwnd)
 {
     // m_hWnd is still null here: everything uses the handle WM_CREATE came with.
@@ -140,11 +195,11 @@ BOOL CFenlowApp::OnCreate(HWND hwnd)
 void CFenlowApp::CreateStatusPanes()
 {
     CreateStatusBar(WS_CHILD | WS_VISIBLE);
-    // The last pane ends at 249, not 250, as it always has; at other densities they widen with the font.
-    int rightEdges[4] = {100, 150, 200, 249};
-    for (int& edge : rightEdges)
-        edge = ScaleForDpi(edge, LOGPIXELSX);
-    ::SendMessageA(m_hStatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(rightEdges));
+    // At other densities the panes widen with the font.
+    int rightEdges[kPaneCount];
+    for (int i = 0; i < kPaneCount; ++i)
+        rightEdges[i] = ScaleForDpi(kPaneRightEdges[i], LOGPIXELSX);
+    ::SendMessageA(m_hStatusBar, SB_SETPARTS, kPaneCount, reinterpret_cast<LPARAM>(rightEdges));
     ::SendMessageA(m_hStatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(g_productInfo.productName));
     // The whole options dialog shows above the bar, whatever the density and the dialog font.
     FitToClient();
@@ -166,7 +221,7 @@ void CFenlowApp::RefreshLockStates()
             bool tipTaken = tray.SetTip(on ? key.tipOn : key.tipOff);
             // Both refused: the shell no longer has a chosen icon. Only noted here, so that the
             // hook's path makes no more calls than these; the timer tick adds it again.
-            m_trayMissing[key.trayId] = m_settings.*key.trayChosen && !iconTaken && !tipTaken;
+            m_trayMissing[key.trayId] = TrayIconChosen(key.trayId) && !iconTaken && !tipTaken;
             ::SendMessageA(m_hStatusBar, SB_SETTEXTA, key.pane, reinterpret_cast<LPARAM>(on ? key.paneOn : kPaneOff));
             if (g_lockMonitorReady && *key.previous != on && m_settings.*key.notify)
                 m_dlgNotify.Show(on ? key.popupOn : key.popupOff);
@@ -235,37 +290,26 @@ void CFenlowApp::LayoutTrayIcons()
     m_trayPlain.Delete();
     // A refused add is noted; the refresh after a layout judges the lock icons again.
     m_trayMissing[kTrayPlainId] = TrayIconChosen(kTrayPlainId) && !AddTrayIcon(kTrayPlainId, m_iconPlain);
-    m_trayMissing[kTrayCapsId] = TrayIconChosen(kTrayCapsId) && !AddTrayIcon(kTrayCapsId, m_iconCapsOff);
-    m_trayMissing[kTrayScrollId] = TrayIconChosen(kTrayScrollId) && !AddTrayIcon(kTrayScrollId, m_iconScrollOff);
-    m_trayMissing[kTrayNumId] = TrayIconChosen(kTrayNumId) && !AddTrayIcon(kTrayNumId, m_iconNumOff);
+    for (const LockKey& key : kLockKeys)
+        m_trayMissing[key.trayId] = TrayIconChosen(key.trayId) && !AddTrayIcon(key.trayId, this->*key.iconOff);
 }
 
 DornTrayIcon& CFenlowApp::TraySlot(UINT id)
 {
-    switch (id) {
-        case kTrayCapsId:
-            return m_trayCaps;
-        case kTrayScrollId:
-            return m_trayScroll;
-        case kTrayNumId:
-            return m_trayNum;
-        default:
-            return m_trayPlain;
-    }
+    const LockKey* key = KeyOfTrayIcon(id);
+    return key ? this->*key->tray : m_trayPlain;
 }
 
 bool CFenlowApp::TrayIconChosen(UINT id) const
 {
-    switch (id) {
-        case kTrayCapsId:
-            return m_settings.CapLock != 0;
-        case kTrayScrollId:
-            return m_settings.ScrLock != 0;
-        case kTrayNumId:
-            return m_settings.NumLock != 0;
-        default:
-            return !m_settings.CapLock && !m_settings.ScrLock && !m_settings.NumLock;
+    if (const LockKey* key = KeyOfTrayIcon(id))
+        return m_settings.*key->trayChosen != 0;
+    // The plain icon stands in for the lock icons when none is chosen.
+    for (const LockKey& key : kLockKeys) {
+        if (m_settings.*key.trayChosen)
+            return false;
     }
+    return true;
 }
 
 bool CFenlowApp::AddTrayIcon(UINT id, HICON picture)
@@ -307,7 +351,7 @@ LRESULT CFenlowApp::OnTrayNotify(HWND hwnd, LPARAM lParam)
             // Foreground first, or the menu does not close when the user clicks elsewhere.
             SetForegroundWindow();
             ++m_menuDepth;
-            TrackPopupMenuEx(m_trayMenu, 0x300B, cursor.x, cursor.y, hwnd, nullptr);
+            TrackPopupMenuEx(m_trayMenu, kTrayMenuFlags, cursor.x, cursor.y, hwnd, nullptr);
             // Menus replaced meanwhile go when the outermost one has closed, each once.
             if (--m_menuDepth == 0) {
                 for (HMENU stale : m_staleTrayMenus)
@@ -347,11 +391,32 @@ void CFenlowApp::OnCommand(UINT id)
     }
 }
 
-void CFenlowApp::ConfirmExit()
+void CFenlowApp::OnSettingsChosen(bool stored)
+{
+    LayoutTrayIcons();
+    // After the layout, so freshly added icons show the current state at once.
+    RefreshLockStates();
+    ShowWindow(SW_HIDE);
+    // The choices apply until the program ends either way; the user should know they will not last.
+    if (!stored)
+        ShowMessage(IDS_SAVE_FAILED, MB_OK | MB_ICONWARNING);
+}
+
+void CFenlowApp::OnOptionsDismissed()
+{
+    ShowWindow(SW_HIDE);
+}
+
+int CFenlowApp::ShowMessage(UINT stringId, UINT type)
 {
     char text[1024];
-    LoadStringA(g_hInstance, IDS_CONFIRM_EXIT, text, sizeof(text));
-    if (MessageBox(text, g_productInfo.productName, MB_YESNO | MB_ICONQUESTION) == IDYES)
+    LoadStringA(g_hInstance, stringId, text, sizeof(text));
+    return MessageBox(text, g_productInfo.productName, type);
+}
+
+void CFenlowApp::ConfirmExit()
+{
+    if (ShowMessage(IDS_CONFIRM_EXIT, MB_YESNO | MB_ICONQUESTION) == IDYES)
         PostMessage(WM_DESTROY, 0, 0);
 }
 

@@ -12,6 +12,7 @@
 #include "CSettings.h"
 #include "DornApp.h"
 #include "DornTrayIcon.h"
+#include "OptionsHost.h"
 
 // The tray icons report to the main window with this message.
 const UINT WM_TRAYNOTIFY = WM_APP + 1;
@@ -25,7 +26,14 @@ const UINT kTrayScrollId = 2;
 const UINT kTrayNumId = 3;
 const UINT kTrayIconCount = 4;
 
-class CFenlowApp : public Dorn32::Windows::DornApp
+// How far Start goes. The program goes all the way; in-process tests stop earlier and drive the rest.
+enum class StartStage {
+    Windows,   // the custom controls, the product record, the main window, its status bar and the popup
+    Settings,  // then the stored settings in the boxes, and the window shown on a first run
+    Tray,      // then the tray icons with the first refresh, and the refresh timer
+};
+
+class CFenlowApp : public Dorn32::Windows::DornApp, private OptionsHost
 {
 public:
     CFenlowApp();
@@ -33,6 +41,8 @@ public:
 
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+    // Start-up up to the message pump. False if the main window could not be made.
+    bool Start(StartStage last = StartStage::Tray);
     BOOL OnCreate(HWND hwnd);
     void CreateStatusPanes();
     void RefreshLockStates();
@@ -43,14 +53,16 @@ public:
     LRESULT OnTrayNotify(HWND hwnd, LPARAM lParam);
     void OnCommand(UINT id);
     void ConfirmExit();
+    // A message box with string `stringId`, titled with the product name.
+    int ShowMessage(UINT stringId, UINT type);
     LRESULT OnNotify(NMHDR* header);
 
     // Declaration order is construction order; the destructor relies on it.
     CDlgAcerca m_dlgAcerca;
     int m_popupCountdown;
     CDlgNotify m_dlgNotify;
-    CDlgOpciones m_dlgOpciones;
     CSettings m_settings;
+    CDlgOpciones m_dlgOpciones;
     Dorn32::Windows::DornTrayIcon m_trayPlain;
     HICON m_iconPlain;
     HMENU m_trayMenu;
@@ -67,6 +79,8 @@ public:
     HICON m_iconScrollOn;
 
 private:
+    void OnSettingsChosen(bool stored) override;
+    void OnOptionsDismissed() override;
     Dorn32::Windows::DornTrayIcon& TraySlot(UINT id);
     bool TrayIconChosen(UINT id) const;
     bool AddTrayIcon(UINT id, HICON picture);

@@ -28,7 +28,7 @@ CSettings::CSettings()
 {
 }
 
-int CSettings::Load()
+void CSettings::Load()
 {
     BYTE buffer[256];
     buffer[0] = 0;
@@ -38,15 +38,15 @@ int CSettings::Load()
         this->*flag.member = buffer[0] ? 1 : 0;
         buffer[0] = 0;
     }
-    return 0;
 }
 
-int CSettings::Save()
+bool CSettings::Save()
 {
-    CreateKey(HKEY_CURRENT_USER, kKeyPath);
+    // Each write goes ahead even after a failure, so that whatever can be stored is.
+    bool stored = CreateKey(HKEY_CURRENT_USER, kKeyPath) == 0;
     for (const Flag& flag : kFlags) {
         BYTE value = this->*flag.member;
-        WriteValue(HKEY_CURRENT_USER, kKeyPath, flag.name, &value, 1);
+        stored = WriteValue(HKEY_CURRENT_USER, kKeyPath, flag.name, &value, 1) == 0 && stored;
     }
-    return 0;
+    return stored;
 }

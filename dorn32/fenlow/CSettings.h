@@ -8,8 +8,10 @@ class CSettings : public CRegistry
 public:
     CSettings();
 
-    int Load();
-    int Save();
+    // Whatever is missing or unreadable reads as 0: there is nothing to report.
+    void Load();
+    // True when the registry took all eight values; the record is kept either way.
+    bool Save();
 
     // In this order: the order of loading, saving and of the options dialog's boxes.
     BYTE Init;

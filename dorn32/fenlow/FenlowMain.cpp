@@ -1,6 +1,5 @@
 // The process's long-lived objects, its entry function and the keyboard hook.
 #include <windows.h>
-#include <commctrl.h>
 
 #include "CFenlowApp.h"
 #include "Dorn32.h"
@@ -36,36 +35,12 @@ const wchar_t g_disclaimer[] =
     L"\r\n\r\n"
     L"Para m\u00e1s detalles visite " FENLOW_WEBSITE L"\r\n";
 
+// The framework finds the icon font under its own name for the id.
+static_assert(IDR_ICONFONT == IDR_DORN_ICONFONT, "the icon font's id in resource.h and in the framework differ");
+
 int AppMain(int /*argc*/, char** /*argv*/)
 {
-    InitCommonControls();
-    RegisterCustomControls();
-    g_productInfo.Load(FENLOW_PRODUCT_NAME, g_disclaimer);
-
-    if (!g_app.RegisterWindowClass())
-        return 0;
-    if (!g_app.CreateMainWindow())
-        return 0;
-
-    g_app.CreateStatusPanes();
-
-    g_app.m_dlgNotify.CreateModeless(g_hInstance, g_app.m_hWnd, SW_HIDE);
-
-    g_app.m_settings.Load();
-    SettingsToChecks();
-
-    // Until the settings have been saved once, every start shows the settings window.
-    if (g_app.m_settings.Init == 0) {
-        g_app.m_settings.Init = 1;
-        g_app.ShowWindow(SW_SHOW);
-    } else {
-        g_app.ShowWindow(SW_HIDE);
-    }
-    g_app.UpdateWindow();
-
-    g_app.LoadTrayResources();
-    g_app.StartRefreshTimer();
-    return g_app.Run();
+    return g_app.Start() ? g_app.Run() : 0;
 }
 
 LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam)

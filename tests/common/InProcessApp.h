@@ -12,35 +12,25 @@
 
 #include "CFenlowApp.h"
 #include "Dorn32.h"
-#include "DornControls.h"
 #include "ProductInfo.h"
 #include "resource.h"
-#include "version.h"
 
 namespace inprocess {
 
-// Main window, four-pane status bar and hidden popup. Gtest's ASSERTs only leave this function:
-// call it under ASSERT_NO_FATAL_FAILURE.
+// Start-up as the program makes it, up to its main window, four-pane status bar and hidden popup.
+// Gtest's ASSERTs only leave this function: call it under ASSERT_NO_FATAL_FAILURE.
 inline void MakeAppWindows()
 {
-    using namespace Dorn32::Windows;
-    g_hInstance = GetModuleHandleA(nullptr);
-    InitCommonControls();
-    ASSERT_NE(0, g_app.RegisterWindowClass());
-    ASSERT_TRUE(g_app.CreateMainWindow());
-    g_app.CreateStatusPanes();
+    Dorn32::Windows::g_hInstance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(g_app.Start(StartStage::Windows));
     ASSERT_NE(nullptr, g_app.m_hStatusBar);
-    ASSERT_NE(nullptr, g_app.m_dlgNotify.CreateModeless(g_hInstance, g_app.m_hWnd, SW_HIDE));
+    ASSERT_NE(nullptr, g_app.m_dlgNotify.m_hWnd);
 }
 
-// Start-up up to the pump, without the timer, with every lock icon and every popup chosen: the
-// custom controls, the product record, the windows, the tray icons laid out and the first
-// refresh. Under ASSERT_NO_FATAL_FAILURE.
+// The same, then every lock icon and every popup chosen in memory, the tray icons laid out and
+// the first refresh; no timer. Under ASSERT_NO_FATAL_FAILURE.
 inline void StartWithEveryLock()
 {
-    // Neither needs g_hInstance: both read the program file itself.
-    Dorn32::Windows::RegisterCustomControls();
-    g_productInfo.Load(FENLOW_PRODUCT_NAME, g_disclaimer);
     ASSERT_NO_FATAL_FAILURE(MakeAppWindows());
     g_app.m_settings.Init = 1;
     g_app.m_settings.CapLock = g_app.m_settings.ScrLock = g_app.m_settings.NumLock = 1;

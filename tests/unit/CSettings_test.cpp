@@ -107,7 +107,7 @@ TEST_F(CSettingsTest, ConstructionValuesAndLoadWithoutKey)
     EXPECT_STREQ(kKeyPath, CSettings::kKeyPath);
 
     SetAllFlags(settings, 1);
-    EXPECT_EQ(0, settings.Load());
+    settings.Load();
     for (const FlagRef& flag : kFlags)
         EXPECT_EQ(0, settings.*flag.member) << flag.name;
     // Reading never creates the key: that is left to the first save.
@@ -210,7 +210,7 @@ TEST_F(CSettingsTest, SaveWritesExactlyEightOneByteValues)
     for (int round = 0; round < 2; ++round) {
         for (size_t i = 0; i < 8; ++i)
             settings.*kFlags[i].member = round == 0 ? pattern[i] : static_cast<BYTE>(!pattern[i]);
-        EXPECT_EQ(0, settings.Save());
+        EXPECT_TRUE(settings.Save());
 
         DWORD subkeys = 99;
         auto values = ReadAllValues(&subkeys);
@@ -331,7 +331,7 @@ TEST_F(CSettingsTest, SaveGoesOnAfterCreateKeyFails)
     CSettings settings;
     SetAllFlags(settings, 1);
     SetLastError(0);
-    EXPECT_EQ(0, settings.Save());
+    EXPECT_FALSE(settings.Save()) << "nothing was stored";
     // Each write then failed by itself; the last one left its status.
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
     EXPECT_FALSE(KeyExists(kKeyPath));

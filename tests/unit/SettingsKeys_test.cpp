@@ -4,11 +4,17 @@
 
 #include <windows.h>
 
+#include <string.h>
+
+#include <string>
+#include <vector>
+
 #include "InProcessApp.h"
 
 namespace {
 
 const char kKeyPath[] = "SOFTWARE\\Tavrin\\Fenlow";
+const char kParentPath[] = "SOFTWARE\\Tavrin";
 
 HWND Item(int id)
 {
@@ -52,7 +58,7 @@ protected:
     // The window as the tray shows it, with nothing ticked and the focus left on `id` last time.
     void ShowWithFocusLeftOn(int id)
     {
-        SettingsToChecks();
+        g_app.m_dlgOpciones.SettingsToChecks();
         g_app.ShowWindow(SW_SHOWNORMAL);
         SetFocus(Item(id));
         SetFocus(g_app.m_hWnd);
@@ -138,6 +144,66 @@ TEST_F(SettingsKeysTest, EscEnterTabAndAltLettersWork)
     EXPECT_EQ(ERROR_SUCCESS,
               RegGetValueA(HKEY_CURRENT_USER, kKeyPath, "NumLock", RRF_RT_REG_BINARY, nullptr, &numLock, &size));
     EXPECT_EQ(1, numLock);
+}
+
+// Message boxes this thread opens: title and texts, each closed with OK as soon as it is active.
+struct MessageBoxSeen
+{
+    std::string title;
+    std::string texts;
+};
+std::vector<MessageBoxSeen> g_boxes;
+
+LRESULT CALLBACK CloseMessageBoxes(int code, WPARAM wParam, LPARAM lParam)
+{
+    HWND hwnd = reinterpret_cast<HWND>(wParam);
+    char name[16] = {};
+    if (code == HCBT_ACTIVATE && GetClassNameA(hwnd, name, sizeof(name)) && strcmp(name, "#32770") == 0) {
+        MessageBoxSeen box;
+        char text[1024] = {};
+        GetWindowTextA(hwnd, text, sizeof(text));
+        box.title = text;
+        for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            GetWindowTextA(child, text, sizeof(text));
+            box.texts += std::string(text) + "|";
+        }
+        g_boxes.push_back(box);
+        PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(SettingsKeysTest, EnterSaysWhenTheSettingsCouldNotBeStoredAndKeepsThemForTheSession)
+{
+    HHOOK hook = SetWindowsHookExA(WH_CBT, CloseMessageBoxes, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    g_boxes.clear();
+
+    // Stored: no box.
+    ShowWithFocusLeftOn(IDOK);
+    Press(WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_TRUE(SettingsWritten());
+    EXPECT_TRUE(g_boxes.empty());
+
+    // A volatile parent refuses the key, so no value can be written.
+    RegDeleteTreeA(HKEY_CURRENT_USER, kParentPath);
+    HKEY parent;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kParentPath, 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE,
+                                             nullptr, &parent, nullptr));
+    RegCloseKey(parent);
+    ShowWithFocusLeftOn(IDOK);
+    SendMessageA(Item(IDC_ICON_NUM), BM_SETCHECK, BST_CHECKED, 0);
+    Press(WM_KEYDOWN, VK_RETURN, 1);
+    UnhookWindowsHookEx(hook);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kParentPath);
+
+    EXPECT_FALSE(IsWindowVisible(g_app.m_hWnd));
+    EXPECT_EQ(1, g_app.m_settings.NumLock) << "the choice applies until the program ends";
+    char expected[1024] = {};
+    ASSERT_NE(0, LoadStringA(GetModuleHandleA(nullptr), IDS_SAVE_FAILED, expected, sizeof(expected)));
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(g_productInfo.productName, g_boxes[0].title);
+    EXPECT_NE(std::string::npos, g_boxes[0].texts.find(expected)) << g_boxes[0].texts;
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #define IDS_SALIR 103
 #define IDS_ACERCA 104
 #define IDS_CONFIRM_EXIT 105
+#define IDS_SAVE_FAILED 106
 
 // The icon font, type "BINARY"
 #define IDR_ICONFONT 101
