@@ -1,5 +1,8 @@
 #include "CFenlowApp.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "Dorn32.h"
 #include "DornControls.h"
 #include "ProductInfo.h"
@@ -64,11 +67,9 @@ const UINT kTrayMenuFlags = TPM_RIGHTALIGN | TPM_RIGHTBUTTON | TPM_RECURSE | TPM
 
 const LockKey* KeyOfTrayIcon(UINT id)
 {
-    for (const LockKey& key : kLockKeys) {
-        if (key.trayId == id)
-            return &key;
-    }
-    return nullptr;
+    const LockKey* end = std::end(kLockKeys);
+    const LockKey* key = std::find_if(std::begin(kLockKeys), end, [id](const LockKey& k) { return k.trayId == id; });
+    return key == end ? nullptr : key;
 }
 
 // The hook can run inside a refresh, while a tray request waits on the shell: that nested call
@@ -305,11 +306,8 @@ bool CFenlowApp::TrayIconChosen(UINT id) const
     if (const LockKey* key = KeyOfTrayIcon(id))
         return m_settings.*key->trayChosen != 0;
     // The plain icon stands in for the lock icons when none is chosen.
-    for (const LockKey& key : kLockKeys) {
-        if (m_settings.*key.trayChosen)
-            return false;
-    }
-    return true;
+    return std::none_of(std::begin(kLockKeys), std::end(kLockKeys),
+                        [this](const LockKey& key) { return m_settings.*key.trayChosen != 0; });
 }
 
 bool CFenlowApp::AddTrayIcon(UINT id, HICON picture)
