@@ -11,33 +11,19 @@
 #include <vector>
 
 #include "CSettings.h"
+#include "SettingsFlags.h"
 #include "FenlowDriver.h"
 #include "StressProbe.h"
 
 using e2e::RegistryFixture;
 using e2e::RegValue;
 using e2e::SplitMix;
+using settings_flags::FlagRef;
+using settings_flags::kFlags;
 
 namespace {
 
 const int kStates = 1200;
-
-struct FlagRef
-{
-    const char* name;
-    BYTE CSettings::*member;
-};
-
-const FlagRef kFlags[] = {
-    {"Init", &CSettings::Init},
-    {"Tray", &CSettings::Tray},
-    {"CapLock", &CSettings::CapLock},
-    {"ScrLock", &CSettings::ScrLock},
-    {"NumLock", &CSettings::NumLock},
-    {"CapLockMsg", &CSettings::CapLockMsg},
-    {"ScrLockMsg", &CSettings::ScrLockMsg},
-    {"NumLockMsg", &CSettings::NumLockMsg},
-};
 
 enum Kind { Absent, Binary, Dword, String, MultiString, Subkey, OtherType, KindCount };
 const char* const kKindNames[] = {"absent", "REG_BINARY", "REG_DWORD", "REG_SZ", "REG_MULTI_SZ", "subkey", "other"};

@@ -8,29 +8,11 @@
 #include <vector>
 
 #include "CSettings.h"
+#include "SettingsFlags.h"
+
+using namespace settings_flags;
 
 namespace {
-
-const char kParentPath[] = "SOFTWARE\\Tavrin";
-const char kKeyPath[] = "SOFTWARE\\Tavrin\\Fenlow";
-
-// Name and member of each flag, in the order of the record.
-struct FlagRef
-{
-    const char* name;
-    BYTE CSettings::*member;
-};
-
-const FlagRef kFlags[] = {
-    {"Init", &CSettings::Init},
-    {"Tray", &CSettings::Tray},
-    {"CapLock", &CSettings::CapLock},
-    {"ScrLock", &CSettings::ScrLock},
-    {"NumLock", &CSettings::NumLock},
-    {"CapLockMsg", &CSettings::CapLockMsg},
-    {"ScrLockMsg", &CSettings::ScrLockMsg},
-    {"NumLockMsg", &CSettings::NumLockMsg},
-};
 
 bool KeyExists(const char* path)
 {

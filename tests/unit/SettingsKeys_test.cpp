@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "InProcessApp.h"
+#include "SettingsFlags.h"
 
 namespace {
 
-const char kKeyPath[] = "SOFTWARE\\Tavrin\\Fenlow";
-const char kParentPath[] = "SOFTWARE\\Tavrin";
+using settings_flags::kKeyPath;
+using settings_flags::kParentPath;
 
 HWND Item(int id)
 {

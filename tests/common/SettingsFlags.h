@@ -1,0 +1,31 @@
+// What the tests expect of the settings store: where it lives and the eight values by name.
+#pragma once
+
+#include <windows.h>
+
+#include "CSettings.h"
+
+namespace settings_flags {
+
+const char kParentPath[] = "SOFTWARE\\Tavrin";
+const char kKeyPath[] = "SOFTWARE\\Tavrin\\Fenlow";
+
+// Name and member of each flag, in the order of the record.
+struct FlagRef
+{
+    const char* name;
+    BYTE CSettings::*member;
+};
+
+const FlagRef kFlags[] = {
+    {"Init", &CSettings::Init},
+    {"Tray", &CSettings::Tray},
+    {"CapLock", &CSettings::CapLock},
+    {"ScrLock", &CSettings::ScrLock},
+    {"NumLock", &CSettings::NumLock},
+    {"CapLockMsg", &CSettings::CapLockMsg},
+    {"ScrLockMsg", &CSettings::ScrLockMsg},
+    {"NumLockMsg", &CSettings::NumLockMsg},
+};
+
+}  // namespace settings_flags
