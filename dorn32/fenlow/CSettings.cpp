@@ -1,6 +1,8 @@
 #include "CSettings.h"
 
-const char CSettings::kKeyPath[] = "SOFTWARE\\Tavrin\\Fenlow";
+#include "version.h"
+
+const char CSettings::kKeyPath[] = "SOFTWARE\\" FENLOW_COMPANY "\\" FENLOW_PRODUCT_NAME;
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 namespace settings_flags {
 
+// Written out, not built from version.h: users' stored settings depend on this path staying put.
 const char kParentPath[] = "SOFTWARE\\Tavrin";
 const char kKeyPath[] = "SOFTWARE\\Tavrin\\Fenlow";
 

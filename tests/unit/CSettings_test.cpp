@@ -131,45 +131,33 @@ TEST_F(CSettingsTest, OnlyBinaryValuesOfOneTo255BytesCount)
 {
     CSettings settings;
     const DWORD one = 1;
-    PutValue("CapLock", REG_DWORD,
-             std::vector<BYTE>(reinterpret_cast<const BYTE*>(&one), reinterpret_cast<const BYTE*>(&one) + sizeof(one)));
-    settings.CapLock = 1;
-    settings.Load();
-    EXPECT_EQ(0, settings.CapLock) << "REG_DWORD 1";
-
-    PutValue("CapLock", REG_SZ, {'1', 0});
-    settings.CapLock = 1;
-    settings.Load();
-    EXPECT_EQ(0, settings.CapLock) << "REG_SZ \"1\"";
-
-    PutValue("CapLock", REG_BINARY, std::vector<BYTE>(300, 1));
-    settings.CapLock = 1;
-    settings.Load();
-    EXPECT_EQ(0, settings.CapLock) << "300 bytes";
-
-    PutValue("CapLock", REG_BINARY, {});
-    settings.CapLock = 1;
-    settings.Load();
-    EXPECT_EQ(0, settings.CapLock) << "zero length";
-
-    // The read capacity is 255: a value of exactly that length still counts, one byte more does not.
-    PutValue("CapLock", REG_BINARY, std::vector<BYTE>(255, 1));
-    settings.CapLock = 0;
-    settings.Load();
-    EXPECT_EQ(1, settings.CapLock) << "255 bytes";
-
-    PutValue("CapLock", REG_BINARY, std::vector<BYTE>(256, 1));
-    settings.CapLock = 1;
-    settings.Load();
-    EXPECT_EQ(0, settings.CapLock) << "256 bytes";
-
-    // Only the first byte decides.
     std::vector<BYTE> trailing(5, 1);
     trailing[0] = 0;
-    PutValue("CapLock", REG_BINARY, trailing);
-    settings.CapLock = 1;
-    settings.Load();
-    EXPECT_EQ(0, settings.CapLock) << "first byte 0, others 1";
+    struct Case
+    {
+        const char* what;
+        DWORD type;
+        std::vector<BYTE> data;
+        BYTE loads;  // the flag is set to the other value first, so a value left alone shows
+    };
+    const Case cases[] = {
+        {"REG_DWORD 1", REG_DWORD,
+         std::vector<BYTE>(reinterpret_cast<const BYTE*>(&one), reinterpret_cast<const BYTE*>(&one) + sizeof(one)), 0},
+        {"REG_SZ \"1\"", REG_SZ, {'1', 0}, 0},
+        {"300 bytes", REG_BINARY, std::vector<BYTE>(300, 1), 0},
+        {"zero length", REG_BINARY, {}, 0},
+        // The read capacity is 255: a value of exactly that length still counts, one byte more does not.
+        {"255 bytes", REG_BINARY, std::vector<BYTE>(255, 1), 1},
+        {"256 bytes", REG_BINARY, std::vector<BYTE>(256, 1), 0},
+        // Only the first byte decides.
+        {"first byte 0, others 1", REG_BINARY, trailing, 0},
+    };
+    for (const Case& c : cases) {
+        PutValue("CapLock", c.type, c.data);
+        settings.CapLock = !c.loads;
+        settings.Load();
+        EXPECT_EQ(c.loads, settings.CapLock) << c.what;
+    }
 
     // A value that is not 1 still loads as 1, and the next save writes it back as 1.
     PutValue("CapLock", REG_BINARY, {0x02});
