@@ -351,11 +351,11 @@ void FakeTray::State::Run()
     UnregisterClassW(kClass, instance);
 }
 
-FakeTray::FakeTray(TrayRecording recording) : state_(std::make_unique<State>(recording))
+FakeTray::FakeTray(TrayRecording recording) : m_state(std::make_unique<State>(recording))
 {
-    state_->thread = std::thread([s = state_.get()] { s->Run(); });
-    std::unique_lock<std::mutex> guard(state_->lock);
-    state_->started.wait(guard, [this] { return state_->ready; });
+    m_state->thread = std::thread([s = m_state.get()] { s->Run(); });
+    std::unique_lock<std::mutex> guard(m_state->lock);
+    m_state->started.wait(guard, [this] { return m_state->ready; });
 }
 
 FakeTray::~FakeTray()
@@ -363,20 +363,20 @@ FakeTray::~FakeTray()
     HWND hwnd = Window();
     if (hwnd)
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    state_->thread.join();
+    m_state->thread.join();
 }
 
 HWND FakeTray::Window() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->window;
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->window;
 }
 
 std::vector<TrayIcon> FakeTray::Icons() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
+    std::lock_guard<std::mutex> guard(m_state->lock);
     std::vector<TrayIcon> icons;
-    for (const State::Stored& s : state_->icons)
+    for (const State::Stored& s : m_state->icons)
         icons.push_back(s.icon);
     return icons;
 }
@@ -392,8 +392,8 @@ std::vector<TrayIcon> FakeTray::IconsOf(DWORD pid) const
 
 std::optional<TrayIcon> FakeTray::Find(HWND owner, UINT id) const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    for (const State::Stored& s : state_->icons)
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    for (const State::Stored& s : m_state->icons)
         if (s.icon.owner == owner && s.icon.id == id)
             return s.icon;
     return std::nullopt;
@@ -401,8 +401,8 @@ std::optional<TrayIcon> FakeTray::Find(HWND owner, UINT id) const
 
 std::optional<TrayIcon> FakeTray::FindByPid(DWORD pid, UINT id) const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    for (const State::Stored& s : state_->icons)
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    for (const State::Stored& s : m_state->icons)
         if (s.icon.pid == pid && s.icon.id == id)
             return s.icon;
     return std::nullopt;
@@ -412,12 +412,12 @@ IconPicture FakeTray::Picture(DWORD pid, UINT id) const
 {
     std::vector<uint8_t> sent;
     {
-        std::lock_guard<std::mutex> guard(state_->lock);
-        auto it = std::find_if(state_->icons.begin(), state_->icons.end(),
+        std::lock_guard<std::mutex> guard(m_state->lock);
+        auto it = std::find_if(m_state->icons.begin(), m_state->icons.end(),
                                [&](const State::Stored& s) { return s.icon.pid == pid && s.icon.id == id; });
-        if (it == state_->icons.end())
+        if (it == m_state->icons.end())
             return {};
-        if (state_->recording == TrayRecording::Full)
+        if (m_state->recording == TrayRecording::Full)
             return it->icon.picture;
         sent = it->sentPicture;
     }
@@ -427,58 +427,58 @@ IconPicture FakeTray::Picture(DWORD pid, UINT id) const
 
 size_t FakeTray::Count() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->icons.size();
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->icons.size();
 }
 
 std::vector<TrayCall> FakeTray::Calls() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->calls;
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->calls;
 }
 
 size_t FakeTray::CallCount() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->callCount;
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->callCount;
 }
 
 size_t FakeTray::FailedCallCount() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->failedCount;
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->failedCount;
 }
 
 void FakeTray::ClearLog()
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    state_->calls.clear();
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->calls.clear();
 }
 
 void FakeTray::Restart()
 {
     // One step for the programs: a tray call waits on the lock until the broadcast is posted.
-    std::lock_guard<std::mutex> guard(state_->lock);
-    state_->icons.clear();
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->icons.clear();
     PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
 }
 
 void FakeTray::Forget()
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    state_->icons.clear();
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->icons.clear();
 }
 
 void FakeTray::RefuseAdds(UINT id, int count, bool landAnyway)
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    state_->refusals[id] = {count, landAnyway};
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->refusals[id] = {count, landAnyway};
 }
 
 size_t FakeTray::DuplicateAddCount() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->duplicateAdds;
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->duplicateAdds;
 }
 
 bool FakeTray::Click(const TrayIcon& icon, UINT mouseMsg, bool send) const
@@ -500,9 +500,9 @@ bool FakeTray::Click(const TrayIcon& icon, UINT mouseMsg, bool send) const
 
 void FakeTray::BeforeNextModify(UINT id, std::function<void()> before)
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    state_->armedId = id;
-    state_->armed = std::move(before);
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->armedId = id;
+    m_state->armed = std::move(before);
 }
 
 }  // namespace e2e

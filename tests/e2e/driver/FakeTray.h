@@ -113,7 +113,7 @@ public:
     struct State;
 
 private:
-    std::unique_ptr<State> state_;
+    std::unique_ptr<State> m_state;
 };
 
 // True if `got` is not empty and equals icon resource `resId` of `exePath` at the same size.

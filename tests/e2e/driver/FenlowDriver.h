@@ -24,16 +24,16 @@ std::wstring ExeNextToMe(const std::wstring& name);
 class Process {
 public:
     Process() = default;
-    Process(HANDLE process, DWORD pid) : handle_(process), pid_(pid) {}
+    Process(HANDLE process, DWORD pid) : m_handle(process), m_pid(pid) {}
     ~Process();
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    explicit operator bool() const { return handle_ != nullptr; }
-    HANDLE Handle() const { return handle_; }
-    DWORD Pid() const { return pid_; }
+    explicit operator bool() const { return m_handle != nullptr; }
+    HANDLE Handle() const { return m_handle; }
+    DWORD Pid() const { return m_pid; }
     bool Running() const;
     // True if the process has ended within `ms`; its exit code then goes to *code.
     bool WaitExit(DWORD ms, DWORD* code = nullptr) const;
@@ -42,8 +42,8 @@ public:
 
 private:
     void Close();
-    HANDLE handle_ = nullptr;
-    DWORD pid_ = 0;
+    HANDLE m_handle = nullptr;
+    DWORD m_pid = 0;
 };
 
 // Starts `exe` (a name without a directory means: next to the running executable) with the

@@ -175,7 +175,7 @@ SIZE_T PrivateBytes(HANDLE process)
 // ------------------------------------------------------------------------------------------
 
 NullProbe::NullProbe(HWND target, DWORD periodMs, DWORD giveUpMs)
-    : target_(target), periodMs_(periodMs), giveUpMs_(giveUpMs), thread_([this] { Run(); })
+    : m_target(target), m_periodMs(periodMs), m_giveUpMs(giveUpMs), m_thread([this] { Run(); })
 {
 }
 
@@ -186,25 +186,25 @@ NullProbe::~NullProbe()
 
 void NullProbe::Stop()
 {
-    stop_ = true;
-    if (thread_.joinable())
-        thread_.join();
+    m_stop = true;
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void NullProbe::Run()
 {
-    while (!stop_) {
+    while (!m_stop) {
         auto start = std::chrono::steady_clock::now();
         DWORD_PTR result = 0;
-        bool answered = SendMessageTimeoutW(target_, WM_NULL, 0, 0, SMTO_NORMAL, giveUpMs_, &result) != 0;
+        bool answered = SendMessageTimeoutW(m_target, WM_NULL, 0, 0, SMTO_NORMAL, m_giveUpMs, &result) != 0;
         auto ms = static_cast<DWORD>(
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
-        ++sends_;
+        ++m_sends;
         if (!answered)
-            ++misses_;
-        if (ms > maxMs_)
-            maxMs_ = ms;
-        Sleep(periodMs_);
+            ++m_misses;
+        if (ms > m_maxMs)
+            m_maxMs = ms;
+        Sleep(m_periodMs);
     }
 }
 
@@ -339,21 +339,21 @@ void RegistryWatch::Watch(const std::wstring& path)
         RegCloseKey(key);
         return;
     }
-    keys_.push_back(key);
-    events_.push_back(event);
+    m_keys.push_back(key);
+    m_events.push_back(event);
 }
 
 RegistryWatch::~RegistryWatch()
 {
-    for (HANDLE event : events_)
+    for (HANDLE event : m_events)
         CloseHandle(event);
-    for (HKEY key : keys_)
+    for (HKEY key : m_keys)
         RegCloseKey(key);
 }
 
 bool RegistryWatch::Changed() const
 {
-    for (HANDLE event : events_)
+    for (HANDLE event : m_events)
         if (WaitForSingleObject(event, 0) == WAIT_OBJECT_0)
             return true;
     return false;
@@ -363,7 +363,7 @@ bool RegistryWatch::Changed() const
 
 uint64_t SplitMix::Next()
 {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);

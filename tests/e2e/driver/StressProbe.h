@@ -53,20 +53,20 @@ public:
     NullProbe& operator=(const NullProbe&) = delete;
 
     void Stop();
-    DWORD MaxMs() const { return maxMs_; }
-    unsigned Sends() const { return sends_; }
-    unsigned Misses() const { return misses_; }
+    DWORD MaxMs() const { return m_maxMs; }
+    unsigned Sends() const { return m_sends; }
+    unsigned Misses() const { return m_misses; }
 
 private:
     void Run();
-    HWND target_;
-    DWORD periodMs_;
-    DWORD giveUpMs_;
-    std::atomic<bool> stop_{false};
-    std::atomic<DWORD> maxMs_{0};
-    std::atomic<unsigned> sends_{0};
-    std::atomic<unsigned> misses_{0};
-    std::thread thread_;
+    HWND m_target;
+    DWORD m_periodMs;
+    DWORD m_giveUpMs;
+    std::atomic<bool> m_stop{false};
+    std::atomic<DWORD> m_maxMs{0};
+    std::atomic<unsigned> m_sends{0};
+    std::atomic<unsigned> m_misses{0};
+    std::thread m_thread;
 };
 
 // ------------------------------------------------------------------------------------------
@@ -104,14 +104,14 @@ public:
     RegistryWatch(const RegistryWatch&) = delete;
     RegistryWatch& operator=(const RegistryWatch&) = delete;
 
-    bool Armed() const { return !events_.empty(); }
-    size_t Watches() const { return events_.size(); }
+    bool Armed() const { return !m_events.empty(); }
+    size_t Watches() const { return m_events.size(); }
     bool Changed() const;
 
 private:
     void Watch(const std::wstring& path);
-    std::vector<HKEY> keys_;
-    std::vector<HANDLE> events_;
+    std::vector<HKEY> m_keys;
+    std::vector<HANDLE> m_events;
 };
 
 // ------------------------------------------------------------------------------------------
@@ -119,13 +119,13 @@ private:
 
 class SplitMix {
 public:
-    explicit SplitMix(uint64_t seed) : state_(seed) {}
+    explicit SplitMix(uint64_t seed) : m_state(seed) {}
     uint64_t Next();
     // Uniform in [0, bound); bound > 0.
     uint32_t Below(uint32_t bound);
 
 private:
-    uint64_t state_;
+    uint64_t m_state;
 };
 
 // The seed from environment variable `name` (decimal or 0x hex) if set, else a fresh one.
