@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "version.h"
+
 namespace e2e {
 
 // ------------------------------------------------------------------------------------------
@@ -125,7 +127,7 @@ bool SetLock(WORD vk, bool on);
 bool AllLocksOff();
 
 // ------------------------------------------------------------------------------------------
-// Settings key HKCU\SOFTWARE\Tavrin\Fenlow
+// The settings key, HKCU\SOFTWARE\<company>\<product name>
 
 struct RegValue {
     std::string name;
@@ -136,7 +138,7 @@ struct RegValue {
 // Deletes the key with its subkeys on construction and on destruction.
 class RegistryFixture {
 public:
-    static constexpr const char* kPath = "SOFTWARE\\Tavrin\\Fenlow";
+    static constexpr const char* kPath = "SOFTWARE\\" FENLOW_COMPANY "\\" FENLOW_PRODUCT_NAME;
 
     RegistryFixture();
     ~RegistryFixture();
