@@ -432,8 +432,9 @@ TEST_F(CodePageTest, AboutBoxFromAnyFolder)
         std::vector<std::wstring> phrases;
     };
     // "Программа Πρόγραμμα": Cyrillic and Greek, outside Windows-1252.
-    const std::wstring script = L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430 "
-                                L"\u03a0\u03c1\u03cc\u03b3\u03c1\u03b1\u03bc\u03bc\u03b1";
+    const std::wstring script =
+        L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430 "
+        L"\u03a0\u03c1\u03cc\u03b3\u03c1\u03b1\u03bc\u03bc\u03b1";
     const CodePageCase cases[] = {
         {1252,
          script,

@@ -49,14 +49,16 @@ TEST(ProductInfoTest, ShippedVersionBlockFillsEveryField)
     EXPECT_STREQ("Freeware", g_productInfo.legalCopyright);
     EXPECT_STREQ(kBuildBits, g_productInfo.platformBits);
 
-    const std::string head = "Fenlow\r\n"
-                             "Version : 0.1 Beta\r\n"
-                             "Freeware\r\n"
-                             "Release : 0.1.0.4 \r\n"
-                             "Build platform: " + std::string(kBuildBits) + "-bit  \r\n" +
-                             "\r\n"
-                             "Desarrollado por: \r\n"
-                             " Tavrin\r\n";
+    const std::string head =
+        "Fenlow\r\n"
+        "Version : 0.1 Beta\r\n"
+        "Freeware\r\n"
+        "Release : 0.1.0.4 \r\n"
+        "Build platform: " +
+        std::string(kBuildBits) + "-bit  \r\n" +
+        "\r\n"
+        "Desarrollado por: \r\n"
+        " Tavrin\r\n";
     // The disclaimer in the system code page: under Windows-1252 the very bytes, one per letter,
     // that Windows-1252 programs have always shown.
     ASSERT_EQ(1252u, GetACP());

@@ -43,7 +43,8 @@ bool ReadRows(HDC dc, HBITMAP bitmap, int width, int height, int totalHeight, in
     std::vector<uint32_t> all(static_cast<size_t>(width) * totalHeight);
     if (GetDIBits(dc, bitmap, 0, totalHeight, all.data(), &bi, DIB_RGB_COLORS) != totalHeight)
         return false;
-    out.assign(all.begin() + static_cast<size_t>(first) * width, all.begin() + static_cast<size_t>(first + height) * width);
+    out.assign(all.begin() + static_cast<size_t>(first) * width,
+               all.begin() + static_cast<size_t>(first + height) * width);
     return true;
 }
 
@@ -105,8 +106,10 @@ bool IconMatchesResource(const TrayIcon& icon, const std::wstring& exePath, int 
 // ------------------------------------------------------------------------------------------
 // The stand-in window
 
-struct FakeTray::State {
-    struct Stored {
+struct FakeTray::State
+{
+    struct Stored
+    {
         TrayIcon icon;
         std::vector<uint8_t> sentPicture;  // TrayRecording::Lean: the record from kIconWidth on
     };
@@ -121,7 +124,8 @@ struct FakeTray::State {
     size_t failedCount = 0;
     UINT armedId = 0;
     std::function<void()> armed;
-    struct Refusal {
+    struct Refusal
+    {
         int count = 0;
         bool landAnyway = false;
     };
@@ -143,9 +147,21 @@ const wchar_t kClass[] = L"Shell_TrayWnd";
 
 // The record Wine's Shell_NotifyIcon sends (Wine-internal, 4-byte packing): byte offsets.
 enum : size_t {
-    kHwnd = 0, kId = 4, kFlags = 8, kCallback = 12, kTip = 16, kState = 272, kStateMask = 276,
-    kInfo = 280, kVersion = 792, kInfoTitle = 796, kIconWidth = 944, kIconHeight = 948,
-    kIconPlanes = 952, kIconBpp = 956, kIconBits = 960,
+    kHwnd = 0,
+    kId = 4,
+    kFlags = 8,
+    kCallback = 12,
+    kTip = 16,
+    kState = 272,
+    kStateMask = 276,
+    kInfo = 280,
+    kVersion = 792,
+    kInfoTitle = 796,
+    kIconWidth = 944,
+    kIconHeight = 948,
+    kIconPlanes = 952,
+    kIconBpp = 956,
+    kIconBits = 960,
 };
 
 uint32_t U32(const uint8_t* data, size_t offset)
@@ -183,8 +199,8 @@ IconPicture DecodeIcon(const uint8_t* sent, size_t size)
     size_t colourSize = (planes * width * height * bpp + 15) / 16 * 2;
     if (size < header + maskSize + colourSize)
         return {};
-    HICON icon = CreateIcon(nullptr, width, height, static_cast<BYTE>(planes), static_cast<BYTE>(bpp),
-                            sent + header, sent + header + maskSize);
+    HICON icon = CreateIcon(nullptr, width, height, static_cast<BYTE>(planes), static_cast<BYTE>(bpp), sent + header,
+                            sent + header + maskSize);
     IconPicture picture = PictureOf(icon);
     if (icon)
         DestroyIcon(icon);
@@ -195,24 +211,25 @@ LRESULT CALLBACK TrayProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     auto* state = reinterpret_cast<FakeTray::State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (msg) {
-    case WM_NCCREATE:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-        break;
-    case WM_COPYDATA: {
-        const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
-        if (!state || !cds || !cds->lpData)
-            return FALSE;
-        return state->Handle(static_cast<DWORD>(cds->dwData), static_cast<const uint8_t*>(cds->lpData), cds->cbData);
-    }
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+        case WM_NCCREATE:
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+            break;
+        case WM_COPYDATA: {
+            const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+            if (!state || !cds || !cds->lpData)
+                return FALSE;
+            return state->Handle(static_cast<DWORD>(cds->dwData), static_cast<const uint8_t*>(cds->lpData),
+                                 cds->cbData);
+        }
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -251,46 +268,46 @@ BOOL FakeTray::State::Handle(DWORD op, const uint8_t* data, size_t size)
     bool ok = false;
     Stored* stored = nullptr;
     switch (op) {
-    case NIM_ADD: {
-        if (it != icons.end()) {
-            ++duplicateAdds;
+        case NIM_ADD: {
+            if (it != icons.end()) {
+                ++duplicateAdds;
+                break;
+            }
+            auto refusal = refusals.find(id);
+            bool refused = refusal != refusals.end() && refusal->second.count > 0;
+            if (refused)
+                --refusal->second.count;
+            if (!refused || refusal->second.landAnyway) {
+                Stored added;
+                added.icon.owner = owner;
+                added.icon.id = id;
+                GetWindowThreadProcessId(owner, &added.icon.pid);
+                icons.push_back(std::move(added));
+                stored = &icons.back();
+                ok = !refused;
+            }
             break;
         }
-        auto refusal = refusals.find(id);
-        bool refused = refusal != refusals.end() && refusal->second.count > 0;
-        if (refused)
-            --refusal->second.count;
-        if (!refused || refusal->second.landAnyway) {
-            Stored added;
-            added.icon.owner = owner;
-            added.icon.id = id;
-            GetWindowThreadProcessId(owner, &added.icon.pid);
-            icons.push_back(std::move(added));
-            stored = &icons.back();
-            ok = !refused;
-        }
-        break;
-    }
-    case NIM_MODIFY:
-        if (it != icons.end()) {
-            stored = &*it;
-            ok = true;
-        }
-        break;
-    case NIM_DELETE:
-        if (it != icons.end()) {
-            icons.erase(it);
-            ok = true;
-        }
-        break;
-    case NIM_SETVERSION:
-        if (it != icons.end()) {
-            it->icon.version = U32(data, kVersion);
-            ok = true;
-        }
-        break;
-    default:
-        break;
+        case NIM_MODIFY:
+            if (it != icons.end()) {
+                stored = &*it;
+                ok = true;
+            }
+            break;
+        case NIM_DELETE:
+            if (it != icons.end()) {
+                icons.erase(it);
+                ok = true;
+            }
+            break;
+        case NIM_SETVERSION:
+            if (it != icons.end()) {
+                it->icon.version = U32(data, kVersion);
+                ok = true;
+            }
+            break;
+        default:
+            break;
     }
     if (stored) {
         TrayIcon* icon = &stored->icon;
@@ -333,8 +350,8 @@ void FakeTray::State::Run()
     // Visible, because the system takes the work area from the first visible window of this
     // class; topmost, so it stays ahead of the real one in z-order.
     int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"", WS_POPUP,
-                                0, cy - 20, cx, 20, nullptr, nullptr, instance, this);
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"", WS_POPUP, 0, cy - 20,
+                                cx, 20, nullptr, nullptr, instance, this);
     if (hwnd)
         ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     {

@@ -129,7 +129,8 @@ bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs)
 namespace {
 
 // A buffer inside another process, for messages whose pointer arguments are not marshalled.
-class RemoteMemory {
+class RemoteMemory
+{
 public:
     RemoteMemory(HWND hwnd, size_t size) : m_size(size)
     {
@@ -174,7 +175,8 @@ DWORD PidOf(HWND hwnd)
 
 namespace {
 
-struct WindowSearch {
+struct WindowSearch
+{
     DWORD pid;
     const std::wstring* cls;
     std::vector<HWND> found;
@@ -336,13 +338,27 @@ namespace {
 bool IsExtended(WORD vk)
 {
     switch (vk) {
-    case VK_NUMLOCK: case VK_RCONTROL: case VK_RMENU: case VK_INSERT: case VK_DELETE:
-    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT: case VK_LEFT: case VK_RIGHT:
-    case VK_UP: case VK_DOWN: case VK_DIVIDE: case VK_LWIN: case VK_RWIN: case VK_APPS:
-    case VK_SNAPSHOT:
-        return true;
-    default:
-        return false;
+        case VK_NUMLOCK:
+        case VK_RCONTROL:
+        case VK_RMENU:
+        case VK_INSERT:
+        case VK_DELETE:
+        case VK_HOME:
+        case VK_END:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_DIVIDE:
+        case VK_LWIN:
+        case VK_RWIN:
+        case VK_APPS:
+        case VK_SNAPSHOT:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -479,8 +495,8 @@ HKEY OpenKey(REGSAM access)
 HKEY CreateKey()
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, RegistryFixture::kPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, RegistryFixture::kPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return nullptr;
     return key;
 }
@@ -560,8 +576,8 @@ std::vector<RegValue> RegistryFixture::ReadAll() const
     if (!key)
         return values;
     DWORD count = 0, maxName = 0, maxData = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName, &maxData,
-                     nullptr, nullptr);
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName, &maxData, nullptr,
+                     nullptr);
     for (DWORD i = 0; i < count; ++i) {
         std::string name(maxName + 1, '\0');
         std::vector<uint8_t> data(maxData + 1);

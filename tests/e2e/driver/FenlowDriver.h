@@ -23,7 +23,8 @@ std::wstring ExeNextToMe(const std::wstring& name);
 
 // A started process. If it still runs when this object goes away, it is terminated and
 // waited for, so that no test leaves a process behind.
-class Process {
+class Process
+{
 public:
     Process() = default;
     Process(HANDLE process, DWORD pid) : m_handle(process), m_pid(pid) {}
@@ -91,9 +92,20 @@ int CheckState(HWND button);
 std::vector<int> StatusBarParts(HWND statusBar);
 // SB_GETTEXTA of pane `pane` of a status bar in any process.
 std::string StatusBarText(HWND statusBar, int pane);
-inline RECT WindowRect(HWND hwnd) { RECT r{}; GetWindowRect(hwnd, &r); return r; }
-inline DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
-inline DWORD ExStyle(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)); }
+inline RECT WindowRect(HWND hwnd)
+{
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+inline DWORD Style(HWND hwnd)
+{
+    return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+}
+inline DWORD ExStyle(HWND hwnd)
+{
+    return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
+}
 
 // ------------------------------------------------------------------------------------------
 // Keyboard, through SendInput: reaches the foreground window and every low-level hook.
@@ -129,14 +141,16 @@ bool AllLocksOff();
 // ------------------------------------------------------------------------------------------
 // The settings key, HKCU\SOFTWARE\<company>\<product name>
 
-struct RegValue {
+struct RegValue
+{
     std::string name;
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
 };
 
 // Deletes the key with its subkeys on construction and on destruction.
-class RegistryFixture {
+class RegistryFixture
+{
 public:
     static constexpr const char* kPath = "SOFTWARE\\" FENLOW_COMPANY "\\" FENLOW_PRODUCT_NAME;
 

@@ -21,7 +21,8 @@ DWORD GuiResources(HANDLE process, DWORD which)
 // ---- Wine's GDI handle table (dlls/win32u: GDI_SHARED_MEMORY, one per process) ----
 
 #pragma pack(push, 4)
-struct WineGdiEntry {
+struct WineGdiEntry
+{
     uint64_t object;
     uint32_t owner;
     uint16_t unique;
@@ -33,7 +34,8 @@ struct WineGdiEntry {
 static_assert(sizeof(WineGdiEntry) == 24, "Wine's GDI_HANDLE_ENTRY is 24 bytes");
 const size_t kWineGdiEntries = 0x10000;
 
-struct BasicInformation {  // PROCESS_BASIC_INFORMATION
+struct BasicInformation
+{  // PROCESS_BASIC_INFORMATION
     LONG exitStatus;
     void* peb;
     ULONG_PTR affinity;
@@ -59,7 +61,7 @@ long WineGdiTableCount(HANDLE process)
 #if defined(_WIN64)
     const size_t kTableOffset = 0xF8;
 #else
-    const size_t kTableOffset = 0x94;  // PEB.GdiSharedHandleTable
+    const size_t kTableOffset = 0x94;                      // PEB.GdiSharedHandleTable
 #endif
     auto* peb = static_cast<uint8_t*>(PebOf(process));
     void* table = nullptr;
@@ -79,7 +81,8 @@ long WineGdiTableCount(HANDLE process)
 
 // ---- windows of a process ----
 
-struct WindowTally {
+struct WindowTally
+{
     DWORD pid;
     long count;
 };
@@ -236,7 +239,8 @@ std::optional<std::wstring> CommandLineOf(HANDLE process)
     SIZE_T done = 0;
     if (!peb || !ReadProcessMemory(process, peb + kParameters, &parameters, sizeof parameters, &done))
         return std::nullopt;
-    struct {
+    struct
+    {
         USHORT length;
         USHORT maximum;
         wchar_t* buffer;
@@ -264,8 +268,8 @@ void Collect(const std::wstring& folder, bool recursive, std::map<std::wstring, 
         std::wstring path = folder + L"\\" + name;
         FileEntry entry;
         entry.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        entry.written = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                        data.ftLastWriteTime.dwLowDateTime;
+        entry.written =
+            (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
         bool folderEntry = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         if (folderEntry)
@@ -331,8 +335,8 @@ void RegistryWatch::Watch(const std::wstring& path)
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_NOTIFY, &key) != ERROR_SUCCESS)
         return;
     HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    const DWORD filter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_ATTRIBUTES | REG_NOTIFY_CHANGE_LAST_SET |
-                         REG_NOTIFY_CHANGE_SECURITY;
+    const DWORD filter =
+        REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_ATTRIBUTES | REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_SECURITY;
     if (!event || RegNotifyChangeKeyValue(key, TRUE, filter, event, TRUE) != ERROR_SUCCESS) {
         if (event)
             CloseHandle(event);

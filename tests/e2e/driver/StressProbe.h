@@ -26,9 +26,10 @@ namespace e2e {
 //   USER, this process: its windows, menus, icons and cursors, found by probing every slot
 //        of Wine's user handle table.
 
-struct ObjectCount {
-    long value = -1;          // -1: could not be counted
-    std::string source;       // what was counted, for the test log
+struct ObjectCount
+{
+    long value = -1;     // -1: could not be counted
+    std::string source;  // what was counted, for the test log
 };
 
 // `process` needs PROCESS_QUERY_INFORMATION | PROCESS_VM_READ.
@@ -45,7 +46,8 @@ SIZE_T PrivateBytes(HANDLE process);
 // Responsiveness: a thread that sends WM_NULL to `target` every `periodMs` and records how
 // long each answer took. A send that gets no answer within `giveUpMs` counts as a miss.
 
-class NullProbe {
+class NullProbe
+{
 public:
     NullProbe(HWND target, DWORD periodMs = 20, DWORD giveUpMs = 5000);
     ~NullProbe();  // stops the thread
@@ -82,7 +84,8 @@ std::optional<std::wstring> CommandLineOf(HANDLE process);
 // Watching for writes
 
 // Every file and folder under `root` (recursively) with its size and last write time.
-struct FileEntry {
+struct FileEntry
+{
     uint64_t size = 0;
     uint64_t written = 0;
     bool operator==(const FileEntry& o) const { return size == o.size && written == o.written; }
@@ -97,7 +100,8 @@ std::wstring FileChanges(const std::map<std::wstring, FileEntry>& before,
 // every key of HKEY_CURRENT_USER (one watch per top-level key: under Wine 8 a watch on the root
 // itself never fires). Wine skips a write that stores the same type and data again, and then
 // signals nothing: a test that must see every write has to store values that a write changes.
-class RegistryWatch {
+class RegistryWatch
+{
 public:
     explicit RegistryWatch(const std::wstring& path = L"");
     ~RegistryWatch();
@@ -117,7 +121,8 @@ private:
 // ------------------------------------------------------------------------------------------
 // Seeds: the same sequence from the same seed on every compiler (no <random> distributions).
 
-class SplitMix {
+class SplitMix
+{
 public:
     explicit SplitMix(uint64_t seed) : m_state(seed) {}
     uint64_t Next();
