@@ -45,25 +45,6 @@ const WORD kOrdinary[] = {'A',          'B',           'C',          'D',       
                           VK_OEM_COMMA, VK_OEM_PERIOD, VK_OEM_MINUS, VK_OEM_1,  VK_OEM_2,  VK_LEFT,   VK_RIGHT, VK_UP,
                           VK_DOWN,      VK_HOME,       VK_END,       VK_DELETE, VK_INSERT, VK_PRIOR,  VK_NEXT};
 
-bool Extended(WORD vk)
-{
-    switch (vk) {
-        case VK_LEFT:
-        case VK_RIGHT:
-        case VK_UP:
-        case VK_DOWN:
-        case VK_HOME:
-        case VK_END:
-        case VK_DELETE:
-        case VK_INSERT:
-        case VK_PRIOR:
-        case VK_NEXT:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // A focused top-level window of this process that records the key messages it gets.
 HWND TypingTarget()
 {
@@ -82,14 +63,14 @@ HWND TypingTarget()
     return target;
 }
 
-INPUT Input(WORD vk, bool up)
+// Appends a press of `vk` (down, then up) to `inputs`, and the key messages it should bring to `sent`.
+void AddPress(WORD vk, std::vector<INPUT>& inputs, std::vector<KeyEvent>& sent)
 {
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (Extended(vk) || vk == VK_NUMLOCK ? KEYEVENTF_EXTENDEDKEY : 0);
-    return in;
+    for (bool up : {false, true}) {
+        inputs.push_back(KeyInput(vk, up));
+        sent.push_back({up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN), vk, inputs.back().ki.wScan,
+                        IsExtendedKey(vk)});
+    }
 }
 
 // Where received differs from sent (message, key, scan code, extended bit); sent.size() if nowhere.
@@ -155,12 +136,7 @@ TEST_F(StressFenlow, TenThousandKeysPassUnchangedAndNothingIsWritten)
             burst = kKeys - typed;
         std::vector<INPUT> inputs;
         for (int i = 0; i < burst; ++i) {
-            WORD vk = kOrdinary[rng.Below(sizeof kOrdinary / sizeof kOrdinary[0])];
-            for (bool up : {false, true}) {
-                inputs.push_back(Input(vk, up));
-                sent.push_back({up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN), vk,
-                                inputs.back().ki.wScan, Extended(vk)});
-            }
+            AddPress(kOrdinary[rng.Below(sizeof kOrdinary / sizeof kOrdinary[0])], inputs, sent);
         }
         ASSERT_EQ(inputs.size(), SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)));
         typed += burst;
@@ -241,21 +217,12 @@ TEST_F(StressFenlow, LockKeysAmidTypingLeaveTheKeyboardWithTheWindow)
     for (int word = 0; word < 40; ++word) {
         std::vector<INPUT> inputs;
         for (int i = 0; i < 10; ++i) {
-            WORD vk = kOrdinary[rng.Below(26)];  // letters
-            for (bool up : {false, true}) {
-                inputs.push_back(Input(vk, up));
-                sent.push_back({up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN), vk,
-                                inputs.back().ki.wScan, Extended(vk)});
-            }
+            AddPress(kOrdinary[rng.Below(26)], inputs, sent);  // letters
         }
         int k = static_cast<int>(rng.Below(3));
         WORD lock = locks[k];
         on[k] = !on[k];
-        for (bool up : {false, true}) {
-            inputs.push_back(Input(lock, up));
-            sent.push_back({up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN), lock,
-                            inputs.back().ki.wScan, lock == VK_NUMLOCK});
-        }
+        AddPress(lock, inputs, sent);
         ++lockPresses;
         ASSERT_EQ(inputs.size(), SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)));
         // Each lock press is watched: the popup comes up with its text.

@@ -333,9 +333,7 @@ std::string StatusBarText(HWND statusBar, int pane)
 // ------------------------------------------------------------------------------------------
 // Keyboard
 
-namespace {
-
-bool IsExtended(WORD vk)
+bool IsExtendedKey(WORD vk)
 {
     switch (vk) {
         case VK_NUMLOCK:
@@ -368,9 +366,11 @@ INPUT KeyInput(WORD vk, bool up)
     in.type = INPUT_KEYBOARD;
     in.ki.wVk = vk;
     in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtended(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
     return in;
 }
+
+namespace {
 
 void Send(std::vector<INPUT> inputs)
 {

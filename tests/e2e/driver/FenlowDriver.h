@@ -110,6 +110,10 @@ inline DWORD ExStyle(HWND hwnd)
 // ------------------------------------------------------------------------------------------
 // Keyboard, through SendInput: reaches the foreground window and every low-level hook.
 
+// True for the keys whose events carry the extended-key flag (KF_EXTENDED), Num Lock among them.
+bool IsExtendedKey(WORD vk);
+// One key event as SendInput takes it: virtual key, its scan code and, where due, the extended flag.
+INPUT KeyInput(WORD vk, bool up);
 void KeyDown(WORD vk);
 void KeyUp(WORD vk);
 // Down and up in one SendInput.
