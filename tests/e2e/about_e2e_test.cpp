@@ -5,19 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "AboutText.h"
 #include "FenlowSession.h"
 #include "version.h"
 
 using namespace e2e;
 
 namespace {
-
-// The fenlow.exe under test is built with this program, for the same width.
-#ifdef _WIN64
-const char kBuildBits[] = "64";
-#else
-const char kBuildBits[] = "32";
-#endif
 
 // One string of a module's version resource, from its first translation.
 std::string VersionString(const std::wstring& path, const char* name)
@@ -252,9 +246,8 @@ TEST_F(AboutBoxTest, ShowsTheProductsOwnNameVersionLinkAndAboutText)
     EXPECT_EQ(texts.title, name + " v" + version);
     EXPECT_EQ(texts.link, FENLOW_WEBSITE);
 
-    const std::string head = name + "\r\nVersion : " + version + "\r\n" + licence + "\r\nRelease : " + release +
-                             " \r\nBuild platform: " + kBuildBits + "-bit  \r\n\r\nDesarrollado por: \r\n " + company +
-                             "\r\n";
+    // The fenlow.exe under test is built with this program, for the same width.
+    const std::string head = about::Head(name, version, licence, release, company);
     ASSERT_EQ(texts.about.substr(0, head.size()), head);
     // Then the disclaimer and a last line end.
     const std::vector<std::string> lines = SplitLines(texts.about.substr(head.size()));

@@ -6,17 +6,13 @@
 #include <cwchar>
 #include <string>
 
+#include "AboutText.h"
 #include "ProductInfo.h"
 #include "version.h"
 
 namespace {
 
-// The record names the width of the build that carries it.
-#ifdef _WIN64
-const char kBuildBits[] = "64";
-#else
-const char kBuildBits[] = "32";
-#endif
+using about::kBuildBits;
 
 // The bytes Windows-1252 gives the text; it has every letter of the disclaimer.
 std::string Windows1252(const std::wstring& text)
