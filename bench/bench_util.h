@@ -30,8 +30,14 @@ inline double TicksPerSecond()
     return perSecond;
 }
 
-inline double Us(int64_t ticks) { return ticks * 1e6 / TicksPerSecond(); }
-inline double Ms(int64_t ticks) { return ticks * 1e3 / TicksPerSecond(); }
+inline double Us(int64_t ticks)
+{
+    return ticks * 1e6 / TicksPerSecond();
+}
+inline double Ms(int64_t ticks)
+{
+    return ticks * 1e3 / TicksPerSecond();
+}
 
 // Linear interpolation between the closest ranks; q in [0, 1]. NaN for no samples.
 inline double Quantile(std::vector<double> samples, double q)
@@ -45,7 +51,10 @@ inline double Quantile(std::vector<double> samples, double q)
     return samples[below] + (samples[above] - samples[below]) * (position - below);
 }
 
-inline double Median(const std::vector<double>& samples) { return Quantile(samples, 0.5); }
+inline double Median(const std::vector<double>& samples)
+{
+    return Quantile(samples, 0.5);
+}
 
 // One figure for the table: "BENCH <key> <value>".
 inline void Result(const char* key, double value)

@@ -14,8 +14,6 @@
 
 namespace e2e {
 
-const char kKeyPathForTests[] = "SOFTWARE\\Tavrin\\Fenlow";
-
 struct Fenlow
 {
     Process process;

@@ -5,19 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "AboutText.h"
 #include "FenlowSession.h"
 #include "version.h"
 
 using namespace e2e;
 
 namespace {
-
-// The fenlow.exe under test is built with this program, for the same width.
-#ifdef _WIN64
-const char kBuildBits[] = "64";
-#else
-const char kBuildBits[] = "32";
-#endif
 
 // One string of a module's version resource, from its first translation.
 std::string VersionString(const std::wstring& path, const char* name)
@@ -252,9 +246,8 @@ TEST_F(AboutBoxTest, ShowsTheProductsOwnNameVersionLinkAndAboutText)
     EXPECT_EQ(texts.title, name + " v" + version);
     EXPECT_EQ(texts.link, FENLOW_WEBSITE);
 
-    const std::string head = name + "\r\nVersion : " + version + "\r\n" + licence + "\r\nRelease : " + release +
-                             " \r\nBuild platform: " + kBuildBits + "-bit  \r\n\r\nDesarrollado por: \r\n " + company +
-                             "\r\n";
+    // The fenlow.exe under test is built with this program, for the same width.
+    const std::string head = about::Head(name, version, licence, release, company);
     ASSERT_EQ(texts.about.substr(0, head.size()), head);
     // Then the disclaimer and a last line end.
     const std::vector<std::string> lines = SplitLines(texts.about.substr(head.size()));
@@ -432,8 +425,9 @@ TEST_F(CodePageTest, AboutBoxFromAnyFolder)
         std::vector<std::wstring> phrases;
     };
     // "Программа Πρόγραμμα": Cyrillic and Greek, outside Windows-1252.
-    const std::wstring script = L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430 "
-                                L"\u03a0\u03c1\u03cc\u03b3\u03c1\u03b1\u03bc\u03bc\u03b1";
+    const std::wstring script =
+        L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430 "
+        L"\u03a0\u03c1\u03cc\u03b3\u03c1\u03b1\u03bc\u03bc\u03b1";
     const CodePageCase cases[] = {
         {1252,
          script,

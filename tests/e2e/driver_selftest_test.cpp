@@ -13,7 +13,8 @@ namespace {
 
 const wchar_t kFixture[] = L"tray_fixture.exe";
 
-struct Fixture {
+struct Fixture
+{
     Process process;
     HWND main = nullptr;
     HWND status = nullptr;
@@ -136,13 +137,18 @@ TEST(DriverSelfTest, ReadsWindowsOfAnotherProcess)
 
 TEST(DriverSelfTest, LockKeysReachAnotherProcess)
 {
-    struct LocksOffAtEnd {
+    struct LocksOffAtEnd
+    {
         ~LocksOffAtEnd() { AllLocksOff(); }
     } locksOffAtEnd;
     ASSERT_TRUE(AllLocksOff());
     Fixture f = StartFixture();
     ASSERT_TRUE(f.status);
-    const struct { WORD vk; const char* name; } keys[] = {{VK_CAPITAL, "Caps"}, {VK_NUMLOCK, "Num"}, {VK_SCROLL, "Scroll"}};
+    const struct
+    {
+        WORD vk;
+        const char* name;
+    } keys[] = {{VK_CAPITAL, "Caps"}, {VK_NUMLOCK, "Num"}, {VK_SCROLL, "Scroll"}};
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(PaneIs(f.status, i, std::string(keys[i].name) + " 0"));
 
@@ -180,7 +186,8 @@ TEST(DriverSelfTest, RegistryFixtureRoundTrips)
     const char* path = RegistryFixture::kPath;
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(path) + "\\Old").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr), ERROR_SUCCESS);
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
     RegCloseKey(key);
     {
         RegistryFixture reg;  // removes what an earlier run left, subkeys included

@@ -41,9 +41,18 @@ std::wstring Folder(int csidl)
     return path;
 }
 
-std::wstring InstallDir() { return Folder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Fenlow"; }
-std::wstring InstalledExe() { return InstallDir() + L"\\fenlow.exe"; }
-std::wstring ShortcutPath() { return Folder(CSIDL_PROGRAMS) + L"\\Fenlow.lnk"; }
+std::wstring InstallDir()
+{
+    return Folder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Fenlow";
+}
+std::wstring InstalledExe()
+{
+    return InstallDir() + L"\\fenlow.exe";
+}
+std::wstring ShortcutPath()
+{
+    return Folder(CSIDL_PROGRAMS) + L"\\Fenlow.lnk";
+}
 
 // A release file, relative to this program's folder: the path in the environment variable when
 // it is set (the signed release's files), else `fallback` (this build's).
@@ -82,8 +91,8 @@ bool DirExists(const std::wstring& path)
 
 std::vector<char> ReadBytes(const std::wstring& path)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     std::vector<char> bytes;
     if (h == INVALID_HANDLE_VALUE)
         return bytes;
@@ -160,7 +169,8 @@ std::string Narrow(const std::wstring& w)
     return s;
 }
 
-class ReleaseTest : public ::testing::Test {
+class ReleaseTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -256,8 +266,7 @@ TEST_F(ReleaseTest, SilentInstallPutsFilesShortcutAndUninstallEntryInPlace)
     EXPECT_EQ(Widen(FENLOW_PRODUCT_VERSION), ReadString(kUninstallKey, L"DisplayVersion").value_or(L"?"));
     EXPECT_EQ(Widen(FENLOW_COMPANY), ReadString(kUninstallKey, L"Publisher").value_or(L"?"));
     EXPECT_EQ(L"\"" + dir + L"\\uninstall.exe\"", ReadString(kUninstallKey, L"UninstallString").value_or(L"?"));
-    EXPECT_EQ(L"\"" + dir + L"\\uninstall.exe\" /S",
-              ReadString(kUninstallKey, L"QuietUninstallString").value_or(L"?"));
+    EXPECT_EQ(L"\"" + dir + L"\\uninstall.exe\" /S", ReadString(kUninstallKey, L"QuietUninstallString").value_or(L"?"));
     EXPECT_TRUE(SamePath(dir, ReadString(kUninstallKey, L"InstallLocation").value_or(L"?")));
 
     // Not asked for: no Run value. And the installer never writes the program's settings.
@@ -341,8 +350,8 @@ TEST_F(ReleaseTest, RemoveSettingsSwitchDeletesOnlyFenlowsSettingsKey)
 {
     ASSERT_TRUE(settings_.SetBinary("Init", {1}));
     HKEY sibling;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kSiblingKey, 0, nullptr, 0, KEY_WRITE,
-                                             nullptr, &sibling, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_CURRENT_USER, kSiblingKey, 0, nullptr, 0, KEY_WRITE, nullptr, &sibling, nullptr));
     RegCloseKey(sibling);
 
     ASSERT_EQ(0u, Install(L"/S"));

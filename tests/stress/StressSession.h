@@ -34,8 +34,14 @@ protected:
     // The settings key with every icon and every popup chosen, Init set: starts in the tray.
     void StoreAllOn()
     {
-        StoreFlags({{"Init", 1}, {"Tray", 1}, {"CapLock", 1}, {"ScrLock", 1}, {"NumLock", 1}, {"CapLockMsg", 1},
-                    {"ScrLockMsg", 1}, {"NumLockMsg", 1}});
+        StoreFlags({{"Init", 1},
+                    {"Tray", 1},
+                    {"CapLock", 1},
+                    {"ScrLock", 1},
+                    {"NumLock", 1},
+                    {"CapLockMsg", 1},
+                    {"ScrLockMsg", 1},
+                    {"NumLockMsg", 1}});
     }
 
     // For long runs: a tray that counts calls and decodes pictures only when asked. Before Start.

@@ -84,14 +84,14 @@ TEST_F(StressCommandLine, LinesPastTheSplittingRulesStartNormally)
 {
     const std::wstring path = FenlowPath();
     const std::wstring lines[] = {
-        L"",                                   // nothing at all, not even the program's name
-        L"   \t  ",                            // blanks alone
-        L"\"" + path,                          // the program's name in a quote that never closes
-        Quoted(path) + L" \"unterminated \\\"", // an argument whose quote never closes
-        Quoted(path) + L" \"",                 // one quote alone
+        L"",                                              // nothing at all, not even the program's name
+        L"   \t  ",                                       // blanks alone
+        L"\"" + path,                                     // the program's name in a quote that never closes
+        Quoted(path) + L" \"unterminated \\\"",           // an argument whose quote never closes
+        Quoted(path) + L" \"",                            // one quote alone
         Quoted(path) + L" \\\\\\\\\\\"\\\"\"\"\"\"\"\\",  // runs of backslashes and quotes
-        Quoted(path) + L" \x0001\x0002\x001B[0m\x007F",  // control characters
-        L"\"\" \"\" \"\"",                      // empty arguments only, an empty program name
+        Quoted(path) + L" \x0001\x0002\x001B[0m\x007F",   // control characters
+        L"\"\" \"\" \"\"",                                // empty arguments only, an empty program name
     };
     for (const std::wstring& line : lines) {
         SCOPED_TRACE(::testing::Message() << "line of " << line.size() << " characters");

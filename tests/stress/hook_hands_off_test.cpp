@@ -37,22 +37,13 @@ LRESULT CALLBACK TypingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 }
 
 // Keys that type or move and nothing more: no locks, no modifiers, no menu or system keys.
-const WORD kOrdinary[] = {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P', 'Q',
-                          'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '0', '1', '2', '3', '4', '5', '6', '7',
-                          '8', '9', VK_SPACE, VK_RETURN, VK_BACK, VK_TAB, VK_OEM_COMMA, VK_OEM_PERIOD,
-                          VK_OEM_MINUS, VK_OEM_1, VK_OEM_2, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END,
-                          VK_DELETE, VK_INSERT, VK_PRIOR, VK_NEXT};
-
-bool Extended(WORD vk)
-{
-    switch (vk) {
-        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
-        case VK_DELETE: case VK_INSERT: case VK_PRIOR: case VK_NEXT:
-            return true;
-        default:
-            return false;
-    }
-}
+const WORD kOrdinary[] = {'A',          'B',           'C',          'D',       'E',       'F',       'G',      'H',
+                          'I',          'J',           'K',          'L',       'M',       'N',       'O',      'P',
+                          'Q',          'R',           'S',          'T',       'U',       'V',       'W',      'X',
+                          'Y',          'Z',           '0',          '1',       '2',       '3',       '4',      '5',
+                          '6',          '7',           '8',          '9',       VK_SPACE,  VK_RETURN, VK_BACK,  VK_TAB,
+                          VK_OEM_COMMA, VK_OEM_PERIOD, VK_OEM_MINUS, VK_OEM_1,  VK_OEM_2,  VK_LEFT,   VK_RIGHT, VK_UP,
+                          VK_DOWN,      VK_HOME,       VK_END,       VK_DELETE, VK_INSERT, VK_PRIOR,  VK_NEXT};
 
 // A focused top-level window of this process that records the key messages it gets.
 HWND TypingTarget()
@@ -72,14 +63,14 @@ HWND TypingTarget()
     return target;
 }
 
-INPUT Input(WORD vk, bool up)
+// Appends a press of `vk` (down, then up) to `inputs`, and the key messages it should bring to `sent`.
+void AddPress(WORD vk, std::vector<INPUT>& inputs, std::vector<KeyEvent>& sent)
 {
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (Extended(vk) || vk == VK_NUMLOCK ? KEYEVENTF_EXTENDEDKEY : 0);
-    return in;
+    for (bool up : {false, true}) {
+        inputs.push_back(KeyInput(vk, up));
+        sent.push_back({up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN), vk, inputs.back().ki.wScan,
+                        IsExtendedKey(vk)});
+    }
 }
 
 // Where received differs from sent (message, key, scan code, extended bit); sent.size() if nowhere.
@@ -103,8 +94,8 @@ TEST_F(StressFenlow, TenThousandKeysPassUnchangedAndNothingIsWritten)
 {
     // Every value in a form that any save would change (Wine does not count a write of the same
     // data as a change): two bytes, the first deciding, so that a save's single byte differs.
-    const char* const names[] = {"Init", "Tray", "CapLock", "ScrLock", "NumLock", "CapLockMsg", "ScrLockMsg",
-                                 "NumLockMsg"};
+    const char* const names[] = {"Init",    "Tray",       "CapLock",    "ScrLock",
+                                 "NumLock", "CapLockMsg", "ScrLockMsg", "NumLockMsg"};
     const uint8_t firsts[] = {0x03, 0x00, 0x07, 0x02, 0x09, 0x04, 0x00, 0x05};
     for (int i = 0; i < 8; ++i)
         ASSERT_TRUE(registry.SetBinary(names[i], {firsts[i], 0x5A}));
@@ -129,9 +120,8 @@ TEST_F(StressFenlow, TenThousandKeysPassUnchangedAndNothingIsWritten)
     HKEY machine = nullptr;
     HANDLE machineEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     bool machineArmed = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_NOTIFY, &machine) == ERROR_SUCCESS &&
-                        RegNotifyChangeKeyValue(machine, TRUE,
-                                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, machineEvent,
-                                                TRUE) == ERROR_SUCCESS;
+                        RegNotifyChangeKeyValue(machine, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                                machineEvent, TRUE) == ERROR_SUCCESS;
 
     const uint64_t seed = SeedFromEnvironment("FENLOW_STRESS_SEED");
     std::printf("typing: seed 0x%016llX, %d keys\n", static_cast<unsigned long long>(seed), kKeys);
@@ -146,12 +136,7 @@ TEST_F(StressFenlow, TenThousandKeysPassUnchangedAndNothingIsWritten)
             burst = kKeys - typed;
         std::vector<INPUT> inputs;
         for (int i = 0; i < burst; ++i) {
-            WORD vk = kOrdinary[rng.Below(sizeof kOrdinary / sizeof kOrdinary[0])];
-            for (bool up : {false, true}) {
-                inputs.push_back(Input(vk, up));
-                sent.push_back({up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN), vk,
-                                inputs.back().ki.wScan, Extended(vk)});
-            }
+            AddPress(kOrdinary[rng.Below(sizeof kOrdinary / sizeof kOrdinary[0])], inputs, sent);
         }
         ASSERT_EQ(inputs.size(), SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)));
         typed += burst;
@@ -193,7 +178,8 @@ TEST_F(StressFenlow, TenThousandKeysPassUnchangedAndNothingIsWritten)
     }
     std::wstring driveChanges = FileChanges(driveBefore, FileSnapshot(L"C:\\"));
     std::wstring folderChanges = FileChanges(folderBefore, FileSnapshot(exeFolder, false));
-    EXPECT_TRUE(driveChanges.empty()) << "files changed on C:\n" << std::string(driveChanges.begin(), driveChanges.end());
+    EXPECT_TRUE(driveChanges.empty()) << "files changed on C:\n"
+                                      << std::string(driveChanges.begin(), driveChanges.end());
     EXPECT_TRUE(folderChanges.empty()) << std::string(folderChanges.begin(), folderChanges.end());
     Figure("files_watched", static_cast<long long>(driveBefore.size() + folderBefore.size()));
 
@@ -231,21 +217,12 @@ TEST_F(StressFenlow, LockKeysAmidTypingLeaveTheKeyboardWithTheWindow)
     for (int word = 0; word < 40; ++word) {
         std::vector<INPUT> inputs;
         for (int i = 0; i < 10; ++i) {
-            WORD vk = kOrdinary[rng.Below(26)];  // letters
-            for (bool up : {false, true}) {
-                inputs.push_back(Input(vk, up));
-                sent.push_back({up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN), vk,
-                                inputs.back().ki.wScan, Extended(vk)});
-            }
+            AddPress(kOrdinary[rng.Below(26)], inputs, sent);  // letters
         }
         int k = static_cast<int>(rng.Below(3));
         WORD lock = locks[k];
         on[k] = !on[k];
-        for (bool up : {false, true}) {
-            inputs.push_back(Input(lock, up));
-            sent.push_back({up ? static_cast<UINT>(WM_KEYUP) : static_cast<UINT>(WM_KEYDOWN), lock,
-                            inputs.back().ki.wScan, lock == VK_NUMLOCK});
-        }
+        AddPress(lock, inputs, sent);
         ++lockPresses;
         ASSERT_EQ(inputs.size(), SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)));
         // Each lock press is watched: the popup comes up with its text.

@@ -14,6 +14,7 @@
 #include "FakeTray.h"
 #include "FenlowDriver.h"
 #include "InProcessApp.h"
+#include "KeyHook.h"
 
 using namespace Dorn32::Windows;
 using inprocess::g_popupTexts;
@@ -33,12 +34,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (msg == kPressDuringWait) {
         // What the system does on a Caps Lock release: the state flips, then the hook runs.
         SetToggle(VK_CAPITAL, wParam != 0);
-        KBDLLHOOKSTRUCT event = {};
-        event.vkCode = VK_CAPITAL;
-        event.scanCode = MapVirtualKeyA(VK_CAPITAL, MAPVK_VK_TO_VSC);
-        event.flags = LLKHF_UP;
-        event.time = GetTickCount();
-        return LowLevelKeyboardProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&event));
+        return inprocess::CallHookWithKeyUp(VK_CAPITAL);
     }
     return CallWindowProcA(g_appProc, hwnd, msg, wParam, lParam);
 }

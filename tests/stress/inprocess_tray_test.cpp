@@ -14,6 +14,7 @@
 #include "FakeTray.h"
 #include "FenlowDriver.h"
 #include "InProcessApp.h"
+#include "KeyHook.h"
 #include "StressProbe.h"
 
 namespace {
@@ -64,16 +65,6 @@ protected:
     std::unique_ptr<e2e::FakeTray> tray;
 };
 
-void CallHookWithCapsLock()
-{
-    KBDLLHOOKSTRUCT event = {};
-    event.vkCode = VK_CAPITAL;
-    event.scanCode = MapVirtualKeyA(VK_CAPITAL, MAPVK_VK_TO_VSC);
-    event.flags = LLKHF_UP;
-    event.time = GetTickCount();
-    LowLevelKeyboardProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&event));
-}
-
 void SleepUntil(DWORD when)
 {
     DWORD now = GetTickCount();
@@ -102,7 +93,7 @@ TEST_F(StressInProcessTray, TheHookNeverAddsAndTicksAddEachLostIconOncePerSecond
     tray->ClearLog();
     const int kKeyEvents = 20;
     for (int i = 0; i < kKeyEvents; ++i)
-        CallHookWithCapsLock();
+        inprocess::CallHookWithKeyUp(VK_CAPITAL);
     std::vector<e2e::TrayCall> calls = tray->Calls();
     EXPECT_EQ(static_cast<size_t>(6 * kKeyEvents), calls.size());
     for (const e2e::TrayCall& call : calls)

@@ -8,16 +8,6 @@ namespace {
 
 const int kToggles = 5000;
 
-INPUT LockInput(WORD vk, bool up)
-{
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk == VK_NUMLOCK ? KEYEVENTF_EXTENDEDKEY : 0);
-    return in;
-}
-
 TEST_F(StressFenlow, KeyStormKeepsItAnsweringAndEndsTrue)
 {
     StoreAllOn();
@@ -40,8 +30,8 @@ TEST_F(StressFenlow, KeyStormKeepsItAnsweringAndEndsTrue)
         std::vector<INPUT> inputs;
         for (int i = 0; i < burst; ++i) {
             int k = static_cast<int>(rng.Below(3));
-            inputs.push_back(LockInput(kLockViews[k].vk, false));
-            inputs.push_back(LockInput(kLockViews[k].vk, true));
+            inputs.push_back(KeyInput(kLockViews[k].vk, false));
+            inputs.push_back(KeyInput(kLockViews[k].vk, true));
             on[k] = !on[k];
         }
         UINT done = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));

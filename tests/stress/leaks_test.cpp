@@ -43,8 +43,8 @@ protected:
         ASSERT_GT(before.memory, 0u);
         EXPECT_LE(after.gdi.value - before.gdi.value, kObjectSlack);
         EXPECT_LE(after.user.value - before.user.value, kObjectSlack);
-        EXPECT_LE(grown, kMemorySlack + (allowance > 0 ? allowance : 0)) << "of which allowed for outside the program: "
-                                                                          << allowance;
+        EXPECT_LE(grown, kMemorySlack + (allowance > 0 ? allowance : 0))
+            << "of which allowed for outside the program: " << allowance;
     }
 };
 

@@ -82,8 +82,8 @@ TEST_F(StressFenlow, HundredTaskbarRestartsLeaveTheChosenIconsOnce)
     ObjectCount userAfter = UserObjects(f.process.Handle());
     SIZE_T memoryAfter = PrivateBytes(f.process.Handle());
     std::printf("taskbar restarts x%d: GDI %ld -> %ld [%s]; USER %ld -> %ld [%s]; private bytes %lu -> %lu\n",
-                kRestarts, gdiBefore.value, gdiAfter.value, gdiBefore.source.c_str(), userBefore.value,
-                userAfter.value, userBefore.source.c_str(), static_cast<unsigned long>(memoryBefore),
+                kRestarts, gdiBefore.value, gdiAfter.value, gdiBefore.source.c_str(), userBefore.value, userAfter.value,
+                userBefore.source.c_str(), static_cast<unsigned long>(memoryBefore),
                 static_cast<unsigned long>(memoryAfter));
     Figure("gdi_growth", gdiAfter.value - gdiBefore.value);
     Figure("user_growth", userAfter.value - userBefore.value);

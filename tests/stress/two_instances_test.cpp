@@ -10,10 +10,11 @@ namespace {
 
 const int kRounds = 150;
 
-const char* const kNames[] = {"Init", "Tray", "CapLock", "ScrLock", "NumLock", "CapLockMsg", "ScrLockMsg", "NumLockMsg"};
+const char* const kNames[] = {"Init",    "Tray",       "CapLock",    "ScrLock",
+                              "NumLock", "CapLockMsg", "ScrLockMsg", "NumLockMsg"};
 // The options boxes of flags 2 to 8, in flag order.
-const int kBoxes[] = {IDC_HIDE_TRAY, IDC_ICON_CAPS, IDC_ICON_SCROLL, IDC_ICON_NUM, IDC_MSG_CAPS, IDC_MSG_SCROLL,
-                      IDC_MSG_NUM};
+const int kBoxes[] = {IDC_HIDE_TRAY, IDC_ICON_CAPS,  IDC_ICON_SCROLL, IDC_ICON_NUM,
+                      IDC_MSG_CAPS,  IDC_MSG_SCROLL, IDC_MSG_NUM};
 
 using Flags = std::array<uint8_t, 8>;
 

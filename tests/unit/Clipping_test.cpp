@@ -227,10 +227,8 @@ void WalkAtThisDensity(int dpi)
     Walk walk(dpi);
 
     // The settings window as a first run shows it, every lock on so that every pane has its text.
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_CAPITAL] = keys[VK_SCROLL] = keys[VK_NUMLOCK] = 1;
-    SetKeyboardState(keys);
+    for (BYTE vk : {VK_CAPITAL, VK_SCROLL, VK_NUMLOCK})
+        inprocess::SetToggle(vk, true);
     g_app.RefreshLockStates();
     g_app.ShowWindow(SW_SHOW);
     RECT outer;

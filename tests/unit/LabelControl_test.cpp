@@ -11,6 +11,7 @@
 #include "DornControls.h"
 #include "LabelControl.h"
 #include "LabelInspect.h"
+#include "ScreenImage.h"
 
 using namespace Dorn32::Windows;
 
@@ -18,6 +19,8 @@ namespace {
 
 using labels::DataOf;
 using labels::LogFontOf;
+using screen::Capture;
+using screen::Image;
 
 const COLORREF kParentColor = RGB(200, 220, 240);
 
@@ -35,50 +38,6 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-// A picture of a window's client area, as the screen shows it.
-struct Image
-{
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> pixels;
-
-    COLORREF At(int x, int y) const { return pixels[y * width + x]; }
-    bool operator==(const Image& other) const
-    {
-        return width == other.width && height == other.height && pixels == other.pixels;
-    }
-};
-
-Image Capture(HWND hwnd)
-{
-    RECT client;
-    GetClientRect(hwnd, &client);
-    Image image;
-    image.width = client.right;
-    image.height = client.bottom;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = image.width;
-    info.bmiHeader.biHeight = -image.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(hwnd);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ saved = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, image.width, image.height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* quads = static_cast<const RGBQUAD*>(bits);
-    for (int i = 0; i < image.width * image.height; ++i)
-        image.pixels.push_back(RGB(quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue));
-    SelectObject(memory, saved);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(hwnd, screen);
-    return image;
 }
 
 // Pixels where something was drawn over the parent's background.

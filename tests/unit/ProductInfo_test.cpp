@@ -6,17 +6,13 @@
 #include <cwchar>
 #include <string>
 
+#include "AboutText.h"
 #include "ProductInfo.h"
 #include "version.h"
 
 namespace {
 
-// The record names the width of the build that carries it.
-#ifdef _WIN64
-const char kBuildBits[] = "64";
-#else
-const char kBuildBits[] = "32";
-#endif
+using about::kBuildBits;
 
 // The bytes Windows-1252 gives the text; it has every letter of the disclaimer.
 std::string Windows1252(const std::wstring& text)
@@ -49,14 +45,16 @@ TEST(ProductInfoTest, ShippedVersionBlockFillsEveryField)
     EXPECT_STREQ("Freeware", g_productInfo.legalCopyright);
     EXPECT_STREQ(kBuildBits, g_productInfo.platformBits);
 
-    const std::string head = "Fenlow\r\n"
-                             "Version : 0.1 Beta\r\n"
-                             "Freeware\r\n"
-                             "Release : 0.1.0.4 \r\n"
-                             "Build platform: " + std::string(kBuildBits) + "-bit  \r\n" +
-                             "\r\n"
-                             "Desarrollado por: \r\n"
-                             " Tavrin\r\n";
+    const std::string head =
+        "Fenlow\r\n"
+        "Version : 0.1 Beta\r\n"
+        "Freeware\r\n"
+        "Release : 0.1.0.4 \r\n"
+        "Build platform: " +
+        std::string(kBuildBits) + "-bit  \r\n" +
+        "\r\n"
+        "Desarrollado por: \r\n"
+        " Tavrin\r\n";
     // The disclaimer in the system code page: under Windows-1252 the very bytes, one per letter,
     // that Windows-1252 programs have always shown.
     ASSERT_EQ(1252u, GetACP());

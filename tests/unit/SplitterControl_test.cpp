@@ -9,8 +9,10 @@
 
 #include "DornControls.h"
 #include "SplitterControl.h"
+#include "ScreenImage.h"
 
 using namespace Dorn32::Windows;
+using screen::Image;
 
 namespace {
 
@@ -30,37 +32,6 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return kParentNotifyAnswer;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-// The whole window's pixels, borders included, as the tracking bar sees them.
-std::vector<COLORREF> CaptureWindow(HWND hwnd, int* width, int* height)
-{
-    RECT rect;
-    GetWindowRect(hwnd, &rect);
-    *width = rect.right - rect.left;
-    *height = rect.bottom - rect.top;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = *width;
-    info.bmiHeader.biHeight = -*height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetWindowDC(hwnd);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ saved = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, *width, *height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::vector<COLORREF> pixels;
-    const auto* quads = static_cast<const RGBQUAD*>(bits);
-    for (int i = 0; i < *width * *height; ++i)
-        pixels.push_back(RGB(quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue));
-    SelectObject(memory, saved);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(hwnd, screen);
-    return pixels;
 }
 
 LPARAM Point(int x, int y)
@@ -114,6 +85,9 @@ protected:
         SendMessageA(m_splitter, SPM_SETPANE, 0, reinterpret_cast<LPARAM>(m_first));
         SendMessageA(m_splitter, SPM_SETPANE, 1, reinterpret_cast<LPARAM>(m_second));
     }
+
+    // The whole splitter, borders included, as the tracking bar leaves it on the screen.
+    Image Shot() const { return screen::Capture(m_splitter, true); }
 
     SplitterData* Data() const { return reinterpret_cast<SplitterData*>(GetWindowLongPtrA(m_splitter, 0)); }
 
@@ -184,10 +158,9 @@ TEST_F(SplitterControlTest, NewSplitterHasItsDefaultsAndShowsButtonFace)
 
     MoveWindow(m_splitter, 10, 10, 280, 180, TRUE);
     Flush();
-    int width = 0, height = 0;
-    std::vector<COLORREF> pixels = CaptureWindow(m_splitter, &width, &height);
-    ASSERT_EQ(width, 280);
-    for (COLORREF pixel : pixels)
+    const Image shot = Shot();
+    ASSERT_EQ(shot.width, 280);
+    for (COLORREF pixel : shot.pixels)
         ASSERT_EQ(pixel, GetSysColor(COLOR_BTNFACE));
 }
 
@@ -335,18 +308,17 @@ TEST_F(SplitterControlTest, BorderedSplitterPositionIsWindowCoordinateLessTheBor
 TEST_F(SplitterControlTest, TrackingBarInvertsACheckerboardAndLeavesNoTrace)
 {
     Flush();
-    int width = 0, height = 0;
-    const std::vector<COLORREF> before = CaptureWindow(m_splitter, &width, &height);
-    ASSERT_EQ(width, 300);
-    ASSERT_EQ(height, 200);
+    const Image before = Shot();
+    ASSERT_EQ(before.width, 300);
+    ASSERT_EQ(before.height, 200);
 
     // Every changed pixel is inverted, inside the bar, two of every four in each of its rows.
-    auto checkBarAt = [&](const std::vector<COLORREF>& now, int barX) {
-        for (int y = 0; y < height; ++y) {
+    auto checkBarAt = [&](const Image& now, int barX) {
+        for (int y = 0; y < before.height; ++y) {
             int changedInRow = 0;
-            for (int x = 0; x < width; ++x) {
-                const COLORREF was = before[y * width + x];
-                const COLORREF is = now[y * width + x];
+            for (int x = 0; x < before.width; ++x) {
+                const COLORREF was = before.At(x, y);
+                const COLORREF is = now.At(x, y);
                 if (was == is)
                     continue;
                 ASSERT_EQ(is, was ^ 0xFFFFFFu) << x << "," << y;
@@ -358,35 +330,35 @@ TEST_F(SplitterControlTest, TrackingBarInvertsACheckerboardAndLeavesNoTrace)
     };
 
     SendMessageA(m_splitter, WM_LBUTTONDOWN, MK_LBUTTON, Point(150, 40));
-    checkBarAt(CaptureWindow(m_splitter, &width, &height), 150);
+    checkBarAt(Shot(), 150);
 
     SendMessageA(m_splitter, WM_MOUSEMOVE, MK_LBUTTON, Point(200, 40));
     EXPECT_EQ(Data()->trackX, 200);
-    const std::vector<COLORREF> moved = CaptureWindow(m_splitter, &width, &height);
+    const Image moved = Shot();
     checkBarAt(moved, 200);
 
     // Without the button held a move changes nothing, and a move to the same place redraws nothing.
     SendMessageA(m_splitter, WM_MOUSEMOVE, 0, Point(250, 40));
     SendMessageA(m_splitter, WM_MOUSEMOVE, MK_LBUTTON, Point(200, 90));
     EXPECT_EQ(Data()->trackX, 200);
-    EXPECT_TRUE(CaptureWindow(m_splitter, &width, &height) == moved);
+    EXPECT_TRUE(Shot() == moved);
 
     SendMessageA(m_splitter, WM_LBUTTONUP, 0, Point(200, 40));
-    EXPECT_TRUE(CaptureWindow(m_splitter, &width, &height) == before);
+    EXPECT_TRUE(Shot() == before);
 }
 
 TEST_F(SplitterControlTest, StackedTrackingBarSpansTheWidthLessOnePixelEachSide)
 {
     SendMessageA(m_splitter, SPM_SETSPLIT, 1, 50);
     Flush();
-    int width = 0, height = 0;
-    const std::vector<COLORREF> before = CaptureWindow(m_splitter, &width, &height);
+    const Image before = Shot();
     SendMessageA(m_splitter, WM_LBUTTONDOWN, MK_LBUTTON, Point(10, 120));
-    const std::vector<COLORREF> during = CaptureWindow(m_splitter, &width, &height);
+    const Image during = Shot();
+    const int width = before.width;
     for (int x = 0; x < width; ++x) {
         int changedInColumn = 0;
-        for (int y = 0; y < height; ++y) {
-            if (before[y * width + x] == during[y * width + x])
+        for (int y = 0; y < before.height; ++y) {
+            if (before.At(x, y) == during.At(x, y))
                 continue;
             ASSERT_TRUE(y >= 118 && y < 122) << x << "," << y;
             ++changedInColumn;
@@ -394,33 +366,32 @@ TEST_F(SplitterControlTest, StackedTrackingBarSpansTheWidthLessOnePixelEachSide)
         ASSERT_EQ(changedInColumn, x >= 1 && x < width - 1 ? 2 : 0) << "column " << x;
     }
     SendMessageA(m_splitter, WM_LBUTTONUP, 0, Point(10, 120));
-    EXPECT_TRUE(CaptureWindow(m_splitter, &width, &height) == before);
+    EXPECT_TRUE(Shot() == before);
 }
 
 // The release will never come once the capture is gone: the drag ends there, leaving the panes be.
 TEST_F(SplitterControlTest, LostCaptureEndsTheDragAndErasesTheBar)
 {
     Flush();
-    int width = 0, height = 0;
-    const std::vector<COLORREF> before = CaptureWindow(m_splitter, &width, &height);
+    const Image before = Shot();
     SendMessageA(m_splitter, WM_LBUTTONDOWN, MK_LBUTTON, Point(100, 40));
-    const std::vector<COLORREF> during = CaptureWindow(m_splitter, &width, &height);
+    const Image during = Shot();
     ASSERT_FALSE(during == before);
     SetCapture(m_parent);
     ReleaseCapture();
     EXPECT_EQ(Data()->dragging, FALSE);
-    EXPECT_TRUE(CaptureWindow(m_splitter, &width, &height) == before);
+    EXPECT_TRUE(Shot() == before);
 
     SendMessageA(m_splitter, WM_MOUSEMOVE, 0, Point(160, 40));
     EXPECT_EQ(Data()->dragging, FALSE);
     EXPECT_EQ(Data()->trackX, 100);
-    EXPECT_TRUE(CaptureWindow(m_splitter, &width, &height) == before);
+    EXPECT_TRUE(Shot() == before);
 
     // A stray release afterwards moves nothing.
     SendMessageA(m_splitter, WM_LBUTTONUP, 0, Point(160, 40));
     EXPECT_EQ(Data()->dragging, FALSE);
     EXPECT_EQ(Data()->position, 100);
-    EXPECT_TRUE(CaptureWindow(m_splitter, &width, &height) == before);
+    EXPECT_TRUE(Shot() == before);
 }
 
 TEST_F(SplitterControlTest, MouseMoveSetsTheClassCursorForTheOrientation)

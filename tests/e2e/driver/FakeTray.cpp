@@ -43,7 +43,8 @@ bool ReadRows(HDC dc, HBITMAP bitmap, int width, int height, int totalHeight, in
     std::vector<uint32_t> all(static_cast<size_t>(width) * totalHeight);
     if (GetDIBits(dc, bitmap, 0, totalHeight, all.data(), &bi, DIB_RGB_COLORS) != totalHeight)
         return false;
-    out.assign(all.begin() + static_cast<size_t>(first) * width, all.begin() + static_cast<size_t>(first + height) * width);
+    out.assign(all.begin() + static_cast<size_t>(first) * width,
+               all.begin() + static_cast<size_t>(first + height) * width);
     return true;
 }
 
@@ -105,8 +106,10 @@ bool IconMatchesResource(const TrayIcon& icon, const std::wstring& exePath, int 
 // ------------------------------------------------------------------------------------------
 // The stand-in window
 
-struct FakeTray::State {
-    struct Stored {
+struct FakeTray::State
+{
+    struct Stored
+    {
         TrayIcon icon;
         std::vector<uint8_t> sentPicture;  // TrayRecording::Lean: the record from kIconWidth on
     };
@@ -121,7 +124,8 @@ struct FakeTray::State {
     size_t failedCount = 0;
     UINT armedId = 0;
     std::function<void()> armed;
-    struct Refusal {
+    struct Refusal
+    {
         int count = 0;
         bool landAnyway = false;
     };
@@ -143,9 +147,21 @@ const wchar_t kClass[] = L"Shell_TrayWnd";
 
 // The record Wine's Shell_NotifyIcon sends (Wine-internal, 4-byte packing): byte offsets.
 enum : size_t {
-    kHwnd = 0, kId = 4, kFlags = 8, kCallback = 12, kTip = 16, kState = 272, kStateMask = 276,
-    kInfo = 280, kVersion = 792, kInfoTitle = 796, kIconWidth = 944, kIconHeight = 948,
-    kIconPlanes = 952, kIconBpp = 956, kIconBits = 960,
+    kHwnd = 0,
+    kId = 4,
+    kFlags = 8,
+    kCallback = 12,
+    kTip = 16,
+    kState = 272,
+    kStateMask = 276,
+    kInfo = 280,
+    kVersion = 792,
+    kInfoTitle = 796,
+    kIconWidth = 944,
+    kIconHeight = 948,
+    kIconPlanes = 952,
+    kIconBpp = 956,
+    kIconBits = 960,
 };
 
 uint32_t U32(const uint8_t* data, size_t offset)
@@ -183,8 +199,8 @@ IconPicture DecodeIcon(const uint8_t* sent, size_t size)
     size_t colourSize = (planes * width * height * bpp + 15) / 16 * 2;
     if (size < header + maskSize + colourSize)
         return {};
-    HICON icon = CreateIcon(nullptr, width, height, static_cast<BYTE>(planes), static_cast<BYTE>(bpp),
-                            sent + header, sent + header + maskSize);
+    HICON icon = CreateIcon(nullptr, width, height, static_cast<BYTE>(planes), static_cast<BYTE>(bpp), sent + header,
+                            sent + header + maskSize);
     IconPicture picture = PictureOf(icon);
     if (icon)
         DestroyIcon(icon);
@@ -195,24 +211,25 @@ LRESULT CALLBACK TrayProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     auto* state = reinterpret_cast<FakeTray::State*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (msg) {
-    case WM_NCCREATE:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-        break;
-    case WM_COPYDATA: {
-        const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
-        if (!state || !cds || !cds->lpData)
-            return FALSE;
-        return state->Handle(static_cast<DWORD>(cds->dwData), static_cast<const uint8_t*>(cds->lpData), cds->cbData);
-    }
-    case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-    case WM_CLOSE:
-        DestroyWindow(hwnd);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+        case WM_NCCREATE:
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+            break;
+        case WM_COPYDATA: {
+            const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+            if (!state || !cds || !cds->lpData)
+                return FALSE;
+            return state->Handle(static_cast<DWORD>(cds->dwData), static_cast<const uint8_t*>(cds->lpData),
+                                 cds->cbData);
+        }
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -251,46 +268,46 @@ BOOL FakeTray::State::Handle(DWORD op, const uint8_t* data, size_t size)
     bool ok = false;
     Stored* stored = nullptr;
     switch (op) {
-    case NIM_ADD: {
-        if (it != icons.end()) {
-            ++duplicateAdds;
+        case NIM_ADD: {
+            if (it != icons.end()) {
+                ++duplicateAdds;
+                break;
+            }
+            auto refusal = refusals.find(id);
+            bool refused = refusal != refusals.end() && refusal->second.count > 0;
+            if (refused)
+                --refusal->second.count;
+            if (!refused || refusal->second.landAnyway) {
+                Stored added;
+                added.icon.owner = owner;
+                added.icon.id = id;
+                GetWindowThreadProcessId(owner, &added.icon.pid);
+                icons.push_back(std::move(added));
+                stored = &icons.back();
+                ok = !refused;
+            }
             break;
         }
-        auto refusal = refusals.find(id);
-        bool refused = refusal != refusals.end() && refusal->second.count > 0;
-        if (refused)
-            --refusal->second.count;
-        if (!refused || refusal->second.landAnyway) {
-            Stored added;
-            added.icon.owner = owner;
-            added.icon.id = id;
-            GetWindowThreadProcessId(owner, &added.icon.pid);
-            icons.push_back(std::move(added));
-            stored = &icons.back();
-            ok = !refused;
-        }
-        break;
-    }
-    case NIM_MODIFY:
-        if (it != icons.end()) {
-            stored = &*it;
-            ok = true;
-        }
-        break;
-    case NIM_DELETE:
-        if (it != icons.end()) {
-            icons.erase(it);
-            ok = true;
-        }
-        break;
-    case NIM_SETVERSION:
-        if (it != icons.end()) {
-            it->icon.version = U32(data, kVersion);
-            ok = true;
-        }
-        break;
-    default:
-        break;
+        case NIM_MODIFY:
+            if (it != icons.end()) {
+                stored = &*it;
+                ok = true;
+            }
+            break;
+        case NIM_DELETE:
+            if (it != icons.end()) {
+                icons.erase(it);
+                ok = true;
+            }
+            break;
+        case NIM_SETVERSION:
+            if (it != icons.end()) {
+                it->icon.version = U32(data, kVersion);
+                ok = true;
+            }
+            break;
+        default:
+            break;
     }
     if (stored) {
         TrayIcon* icon = &stored->icon;
@@ -333,8 +350,8 @@ void FakeTray::State::Run()
     // Visible, because the system takes the work area from the first visible window of this
     // class; topmost, so it stays ahead of the real one in z-order.
     int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"", WS_POPUP,
-                                0, cy - 20, cx, 20, nullptr, nullptr, instance, this);
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClass, L"", WS_POPUP, 0, cy - 20,
+                                cx, 20, nullptr, nullptr, instance, this);
     if (hwnd)
         ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     {
@@ -351,11 +368,11 @@ void FakeTray::State::Run()
     UnregisterClassW(kClass, instance);
 }
 
-FakeTray::FakeTray(TrayRecording recording) : state_(std::make_unique<State>(recording))
+FakeTray::FakeTray(TrayRecording recording) : m_state(std::make_unique<State>(recording))
 {
-    state_->thread = std::thread([s = state_.get()] { s->Run(); });
-    std::unique_lock<std::mutex> guard(state_->lock);
-    state_->started.wait(guard, [this] { return state_->ready; });
+    m_state->thread = std::thread([s = m_state.get()] { s->Run(); });
+    std::unique_lock<std::mutex> guard(m_state->lock);
+    m_state->started.wait(guard, [this] { return m_state->ready; });
 }
 
 FakeTray::~FakeTray()
@@ -363,20 +380,20 @@ FakeTray::~FakeTray()
     HWND hwnd = Window();
     if (hwnd)
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    state_->thread.join();
+    m_state->thread.join();
 }
 
 HWND FakeTray::Window() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->window;
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->window;
 }
 
 std::vector<TrayIcon> FakeTray::Icons() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
+    std::lock_guard<std::mutex> guard(m_state->lock);
     std::vector<TrayIcon> icons;
-    for (const State::Stored& s : state_->icons)
+    for (const State::Stored& s : m_state->icons)
         icons.push_back(s.icon);
     return icons;
 }
@@ -392,8 +409,8 @@ std::vector<TrayIcon> FakeTray::IconsOf(DWORD pid) const
 
 std::optional<TrayIcon> FakeTray::Find(HWND owner, UINT id) const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    for (const State::Stored& s : state_->icons)
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    for (const State::Stored& s : m_state->icons)
         if (s.icon.owner == owner && s.icon.id == id)
             return s.icon;
     return std::nullopt;
@@ -401,8 +418,8 @@ std::optional<TrayIcon> FakeTray::Find(HWND owner, UINT id) const
 
 std::optional<TrayIcon> FakeTray::FindByPid(DWORD pid, UINT id) const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    for (const State::Stored& s : state_->icons)
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    for (const State::Stored& s : m_state->icons)
         if (s.icon.pid == pid && s.icon.id == id)
             return s.icon;
     return std::nullopt;
@@ -412,12 +429,12 @@ IconPicture FakeTray::Picture(DWORD pid, UINT id) const
 {
     std::vector<uint8_t> sent;
     {
-        std::lock_guard<std::mutex> guard(state_->lock);
-        auto it = std::find_if(state_->icons.begin(), state_->icons.end(),
+        std::lock_guard<std::mutex> guard(m_state->lock);
+        auto it = std::find_if(m_state->icons.begin(), m_state->icons.end(),
                                [&](const State::Stored& s) { return s.icon.pid == pid && s.icon.id == id; });
-        if (it == state_->icons.end())
+        if (it == m_state->icons.end())
             return {};
-        if (state_->recording == TrayRecording::Full)
+        if (m_state->recording == TrayRecording::Full)
             return it->icon.picture;
         sent = it->sentPicture;
     }
@@ -427,58 +444,58 @@ IconPicture FakeTray::Picture(DWORD pid, UINT id) const
 
 size_t FakeTray::Count() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->icons.size();
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->icons.size();
 }
 
 std::vector<TrayCall> FakeTray::Calls() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->calls;
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->calls;
 }
 
 size_t FakeTray::CallCount() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->callCount;
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->callCount;
 }
 
 size_t FakeTray::FailedCallCount() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->failedCount;
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->failedCount;
 }
 
 void FakeTray::ClearLog()
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    state_->calls.clear();
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->calls.clear();
 }
 
 void FakeTray::Restart()
 {
     // One step for the programs: a tray call waits on the lock until the broadcast is posted.
-    std::lock_guard<std::mutex> guard(state_->lock);
-    state_->icons.clear();
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->icons.clear();
     PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
 }
 
 void FakeTray::Forget()
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    state_->icons.clear();
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->icons.clear();
 }
 
 void FakeTray::RefuseAdds(UINT id, int count, bool landAnyway)
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    state_->refusals[id] = {count, landAnyway};
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->refusals[id] = {count, landAnyway};
 }
 
 size_t FakeTray::DuplicateAddCount() const
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    return state_->duplicateAdds;
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    return m_state->duplicateAdds;
 }
 
 bool FakeTray::Click(const TrayIcon& icon, UINT mouseMsg, bool send) const
@@ -500,9 +517,9 @@ bool FakeTray::Click(const TrayIcon& icon, UINT mouseMsg, bool send) const
 
 void FakeTray::BeforeNextModify(UINT id, std::function<void()> before)
 {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    state_->armedId = id;
-    state_->armed = std::move(before);
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->armedId = id;
+    m_state->armed = std::move(before);
 }
 
 }  // namespace e2e

@@ -15,7 +15,8 @@
 namespace e2e {
 
 // An icon as 32-bit pixels, independent of the device it was made on.
-struct IconPicture {
+struct IconPicture
+{
     int width = 0;
     int height = 0;
     std::vector<uint32_t> pixels;  // colour bitmap, top-down rows, 0xAARRGGBB
@@ -35,21 +36,23 @@ IconPicture PictureOf(HICON icon);
 // Icon resource `resId` of the module file `exePath`, loaded at width x height.
 IconPicture ResourcePicture(const std::wstring& exePath, int resId, int width, int height);
 
-struct TrayIcon {
+struct TrayIcon
+{
     HWND owner = nullptr;
     UINT id = 0;
-    DWORD pid = 0;             // owner's process when the icon was added
-    UINT flags = 0;            // every NIF_ flag any call for this icon has carried
+    DWORD pid = 0;   // owner's process when the icon was added
+    UINT flags = 0;  // every NIF_ flag any call for this icon has carried
     UINT callbackMessage = 0;
-    UINT version = 0;          // from NIM_SETVERSION
-    DWORD state = 0;           // NIS_ bits
-    std::string tip;           // ANSI code page
-    std::string info;          // balloon text and title
+    UINT version = 0;  // from NIM_SETVERSION
+    DWORD state = 0;   // NIS_ bits
+    std::string tip;   // ANSI code page
+    std::string info;  // balloon text and title
     std::string infoTitle;
     IconPicture picture;
 };
 
-struct TrayCall {
+struct TrayCall
+{
     DWORD op = 0;  // NIM_ADD, NIM_MODIFY, NIM_DELETE, NIM_SETVERSION, ...
     HWND owner = nullptr;
     UINT id = 0;
@@ -71,7 +74,8 @@ enum class TrayRecording {
 // Starts a thread with a visible 20-pixel "Shell_TrayWnd" strip at the bottom of the screen
 // (the work area of programs started afterwards stays as with the real taskbar). It answers
 // as the shell does: adding a present icon or modifying/deleting an absent one fails.
-class FakeTray {
+class FakeTray
+{
 public:
     explicit FakeTray(TrayRecording recording = TrayRecording::Full);
     ~FakeTray();  // closes the window and joins the thread
@@ -113,7 +117,7 @@ public:
     struct State;
 
 private:
-    std::unique_ptr<State> state_;
+    std::unique_ptr<State> m_state;
 };
 
 // True if `got` is not empty and equals icon resource `resId` of `exePath` at the same size.

@@ -31,7 +31,7 @@ Process::~Process()
 }
 
 Process::Process(Process&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), pid_(std::exchange(other.pid_, 0))
+    : m_handle(std::exchange(other.m_handle, nullptr)), m_pid(std::exchange(other.m_pid, 0))
 {
 }
 
@@ -39,42 +39,42 @@ Process& Process::operator=(Process&& other) noexcept
 {
     if (this != &other) {
         Kill();
-        handle_ = std::exchange(other.handle_, nullptr);
-        pid_ = std::exchange(other.pid_, 0);
+        m_handle = std::exchange(other.m_handle, nullptr);
+        m_pid = std::exchange(other.m_pid, 0);
     }
     return *this;
 }
 
 bool Process::Running() const
 {
-    return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
+    return m_handle && WaitForSingleObject(m_handle, 0) == WAIT_TIMEOUT;
 }
 
 bool Process::WaitExit(DWORD ms, DWORD* code) const
 {
-    if (!handle_ || WaitForSingleObject(handle_, ms) != WAIT_OBJECT_0)
+    if (!m_handle || WaitForSingleObject(m_handle, ms) != WAIT_OBJECT_0)
         return false;
     if (code)
-        GetExitCodeProcess(handle_, code);
+        GetExitCodeProcess(m_handle, code);
     return true;
 }
 
 void Process::Kill()
 {
-    if (!handle_)
+    if (!m_handle)
         return;
     if (Running()) {
-        TerminateProcess(handle_, 1);
-        WaitForSingleObject(handle_, 10000);
+        TerminateProcess(m_handle, 1);
+        WaitForSingleObject(m_handle, 10000);
     }
     Close();
 }
 
 void Process::Close()
 {
-    CloseHandle(handle_);
-    handle_ = nullptr;
-    pid_ = 0;
+    CloseHandle(m_handle);
+    m_handle = nullptr;
+    m_pid = 0;
 }
 
 Process Launch(const std::wstring& exe, const std::wstring& args)
@@ -129,38 +129,39 @@ bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs)
 namespace {
 
 // A buffer inside another process, for messages whose pointer arguments are not marshalled.
-class RemoteMemory {
+class RemoteMemory
+{
 public:
-    RemoteMemory(HWND hwnd, size_t size) : size_(size)
+    RemoteMemory(HWND hwnd, size_t size) : m_size(size)
     {
         DWORD pid = 0;
         GetWindowThreadProcessId(hwnd, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (process_)
-            address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (m_process)
+            m_address = VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     }
     ~RemoteMemory()
     {
-        if (address_)
-            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-        if (process_)
-            CloseHandle(process_);
+        if (m_address)
+            VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+        if (m_process)
+            CloseHandle(m_process);
     }
     RemoteMemory(const RemoteMemory&) = delete;
     RemoteMemory& operator=(const RemoteMemory&) = delete;
 
-    explicit operator bool() const { return address_ != nullptr; }
-    LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
+    explicit operator bool() const { return m_address != nullptr; }
+    LPARAM Address() const { return reinterpret_cast<LPARAM>(m_address); }
     bool Read(void* out, size_t size) const
     {
         SIZE_T done = 0;
-        return size <= size_ && ReadProcessMemory(process_, address_, out, size, &done) && done == size;
+        return size <= m_size && ReadProcessMemory(m_process, m_address, out, size, &done) && done == size;
     }
 
 private:
-    HANDLE process_ = nullptr;
-    void* address_ = nullptr;
-    size_t size_;
+    HANDLE m_process = nullptr;
+    void* m_address = nullptr;
+    size_t m_size;
 };
 
 DWORD PidOf(HWND hwnd)
@@ -174,7 +175,8 @@ DWORD PidOf(HWND hwnd)
 
 namespace {
 
-struct WindowSearch {
+struct WindowSearch
+{
     DWORD pid;
     const std::wstring* cls;
     std::vector<HWND> found;
@@ -331,18 +333,30 @@ std::string StatusBarText(HWND statusBar, int pane)
 // ------------------------------------------------------------------------------------------
 // Keyboard
 
-namespace {
-
-bool IsExtended(WORD vk)
+bool IsExtendedKey(WORD vk)
 {
     switch (vk) {
-    case VK_NUMLOCK: case VK_RCONTROL: case VK_RMENU: case VK_INSERT: case VK_DELETE:
-    case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT: case VK_LEFT: case VK_RIGHT:
-    case VK_UP: case VK_DOWN: case VK_DIVIDE: case VK_LWIN: case VK_RWIN: case VK_APPS:
-    case VK_SNAPSHOT:
-        return true;
-    default:
-        return false;
+        case VK_NUMLOCK:
+        case VK_RCONTROL:
+        case VK_RMENU:
+        case VK_INSERT:
+        case VK_DELETE:
+        case VK_HOME:
+        case VK_END:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_DIVIDE:
+        case VK_LWIN:
+        case VK_RWIN:
+        case VK_APPS:
+        case VK_SNAPSHOT:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -352,9 +366,11 @@ INPUT KeyInput(WORD vk, bool up)
     in.type = INPUT_KEYBOARD;
     in.ki.wVk = vk;
     in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtended(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
     return in;
 }
+
+namespace {
 
 void Send(std::vector<INPUT> inputs)
 {
@@ -368,7 +384,7 @@ bool ToggledHere(WORD vk)
 }
 
 // Lock keys whose state this thread has seen change since it started (see the header).
-thread_local std::set<WORD> synced;
+thread_local std::set<WORD> g_synced;
 
 // One press, then wait until this thread sees the toggle flip (it is immediate in practice).
 bool Toggle(WORD vk)
@@ -389,7 +405,7 @@ void SyncKeys(std::initializer_list<WORD> keys)
     Pump(kSyncPauseMs);
     for (WORD vk : keys) {
         Toggle(vk);
-        synced.insert(vk);
+        g_synced.insert(vk);
     }
 }
 
@@ -442,7 +458,7 @@ void SyncLocks()
 
 bool IsLockOn(WORD vk)
 {
-    if (!synced.count(vk))
+    if (!g_synced.count(vk))
         SyncKeys({vk});
     return ToggledHere(vk);
 }
@@ -479,8 +495,8 @@ HKEY OpenKey(REGSAM access)
 HKEY CreateKey()
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, RegistryFixture::kPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, RegistryFixture::kPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return nullptr;
     return key;
 }
@@ -560,8 +576,8 @@ std::vector<RegValue> RegistryFixture::ReadAll() const
     if (!key)
         return values;
     DWORD count = 0, maxName = 0, maxData = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName, &maxData,
-                     nullptr, nullptr);
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName, &maxData, nullptr,
+                     nullptr);
     for (DWORD i = 0; i < count; ++i) {
         std::string name(maxName + 1, '\0');
         std::vector<uint8_t> data(maxData + 1);

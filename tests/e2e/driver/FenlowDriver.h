@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "version.h"
+
 namespace e2e {
 
 // ------------------------------------------------------------------------------------------
@@ -21,19 +23,20 @@ std::wstring ExeNextToMe(const std::wstring& name);
 
 // A started process. If it still runs when this object goes away, it is terminated and
 // waited for, so that no test leaves a process behind.
-class Process {
+class Process
+{
 public:
     Process() = default;
-    Process(HANDLE process, DWORD pid) : handle_(process), pid_(pid) {}
+    Process(HANDLE process, DWORD pid) : m_handle(process), m_pid(pid) {}
     ~Process();
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    explicit operator bool() const { return handle_ != nullptr; }
-    HANDLE Handle() const { return handle_; }
-    DWORD Pid() const { return pid_; }
+    explicit operator bool() const { return m_handle != nullptr; }
+    HANDLE Handle() const { return m_handle; }
+    DWORD Pid() const { return m_pid; }
     bool Running() const;
     // True if the process has ended within `ms`; its exit code then goes to *code.
     bool WaitExit(DWORD ms, DWORD* code = nullptr) const;
@@ -42,8 +45,8 @@ public:
 
 private:
     void Close();
-    HANDLE handle_ = nullptr;
-    DWORD pid_ = 0;
+    HANDLE m_handle = nullptr;
+    DWORD m_pid = 0;
 };
 
 // Starts `exe` (a name without a directory means: next to the running executable) with the
@@ -89,13 +92,28 @@ int CheckState(HWND button);
 std::vector<int> StatusBarParts(HWND statusBar);
 // SB_GETTEXTA of pane `pane` of a status bar in any process.
 std::string StatusBarText(HWND statusBar, int pane);
-inline RECT WindowRect(HWND hwnd) { RECT r{}; GetWindowRect(hwnd, &r); return r; }
-inline DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
-inline DWORD ExStyle(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)); }
+inline RECT WindowRect(HWND hwnd)
+{
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+inline DWORD Style(HWND hwnd)
+{
+    return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+}
+inline DWORD ExStyle(HWND hwnd)
+{
+    return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE));
+}
 
 // ------------------------------------------------------------------------------------------
 // Keyboard, through SendInput: reaches the foreground window and every low-level hook.
 
+// True for the keys whose events carry the extended-key flag (KF_EXTENDED), Num Lock among them.
+bool IsExtendedKey(WORD vk);
+// One key event as SendInput takes it: virtual key, its scan code and, where due, the extended flag.
+INPUT KeyInput(WORD vk, bool up);
 void KeyDown(WORD vk);
 void KeyUp(WORD vk);
 // Down and up in one SendInput.
@@ -125,18 +143,20 @@ bool SetLock(WORD vk, bool on);
 bool AllLocksOff();
 
 // ------------------------------------------------------------------------------------------
-// Settings key HKCU\SOFTWARE\Tavrin\Fenlow
+// The settings key, HKCU\SOFTWARE\<company>\<product name>
 
-struct RegValue {
+struct RegValue
+{
     std::string name;
     DWORD type = REG_NONE;
     std::vector<uint8_t> data;
 };
 
 // Deletes the key with its subkeys on construction and on destruction.
-class RegistryFixture {
+class RegistryFixture
+{
 public:
-    static constexpr const char* kPath = "SOFTWARE\\Tavrin\\Fenlow";
+    static constexpr const char* kPath = "SOFTWARE\\" FENLOW_COMPANY "\\" FENLOW_PRODUCT_NAME;
 
     RegistryFixture();
     ~RegistryFixture();

@@ -21,7 +21,8 @@ DWORD GuiResources(HANDLE process, DWORD which)
 // ---- Wine's GDI handle table (dlls/win32u: GDI_SHARED_MEMORY, one per process) ----
 
 #pragma pack(push, 4)
-struct WineGdiEntry {
+struct WineGdiEntry
+{
     uint64_t object;
     uint32_t owner;
     uint16_t unique;
@@ -33,7 +34,8 @@ struct WineGdiEntry {
 static_assert(sizeof(WineGdiEntry) == 24, "Wine's GDI_HANDLE_ENTRY is 24 bytes");
 const size_t kWineGdiEntries = 0x10000;
 
-struct BasicInformation {  // PROCESS_BASIC_INFORMATION
+struct BasicInformation
+{  // PROCESS_BASIC_INFORMATION
     LONG exitStatus;
     void* peb;
     ULONG_PTR affinity;
@@ -59,7 +61,7 @@ long WineGdiTableCount(HANDLE process)
 #if defined(_WIN64)
     const size_t kTableOffset = 0xF8;
 #else
-    const size_t kTableOffset = 0x94;  // PEB.GdiSharedHandleTable
+    const size_t kTableOffset = 0x94;                      // PEB.GdiSharedHandleTable
 #endif
     auto* peb = static_cast<uint8_t*>(PebOf(process));
     void* table = nullptr;
@@ -79,7 +81,8 @@ long WineGdiTableCount(HANDLE process)
 
 // ---- windows of a process ----
 
-struct WindowTally {
+struct WindowTally
+{
     DWORD pid;
     long count;
 };
@@ -175,7 +178,7 @@ SIZE_T PrivateBytes(HANDLE process)
 // ------------------------------------------------------------------------------------------
 
 NullProbe::NullProbe(HWND target, DWORD periodMs, DWORD giveUpMs)
-    : target_(target), periodMs_(periodMs), giveUpMs_(giveUpMs), thread_([this] { Run(); })
+    : m_target(target), m_periodMs(periodMs), m_giveUpMs(giveUpMs), m_thread([this] { Run(); })
 {
 }
 
@@ -186,25 +189,25 @@ NullProbe::~NullProbe()
 
 void NullProbe::Stop()
 {
-    stop_ = true;
-    if (thread_.joinable())
-        thread_.join();
+    m_stop = true;
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void NullProbe::Run()
 {
-    while (!stop_) {
+    while (!m_stop) {
         auto start = std::chrono::steady_clock::now();
         DWORD_PTR result = 0;
-        bool answered = SendMessageTimeoutW(target_, WM_NULL, 0, 0, SMTO_NORMAL, giveUpMs_, &result) != 0;
+        bool answered = SendMessageTimeoutW(m_target, WM_NULL, 0, 0, SMTO_NORMAL, m_giveUpMs, &result) != 0;
         auto ms = static_cast<DWORD>(
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
-        ++sends_;
+        ++m_sends;
         if (!answered)
-            ++misses_;
-        if (ms > maxMs_)
-            maxMs_ = ms;
-        Sleep(periodMs_);
+            ++m_misses;
+        if (ms > m_maxMs)
+            m_maxMs = ms;
+        Sleep(m_periodMs);
     }
 }
 
@@ -236,7 +239,8 @@ std::optional<std::wstring> CommandLineOf(HANDLE process)
     SIZE_T done = 0;
     if (!peb || !ReadProcessMemory(process, peb + kParameters, &parameters, sizeof parameters, &done))
         return std::nullopt;
-    struct {
+    struct
+    {
         USHORT length;
         USHORT maximum;
         wchar_t* buffer;
@@ -264,8 +268,8 @@ void Collect(const std::wstring& folder, bool recursive, std::map<std::wstring, 
         std::wstring path = folder + L"\\" + name;
         FileEntry entry;
         entry.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        entry.written = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                        data.ftLastWriteTime.dwLowDateTime;
+        entry.written =
+            (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
         bool folderEntry = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         if (folderEntry)
@@ -331,29 +335,29 @@ void RegistryWatch::Watch(const std::wstring& path)
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_NOTIFY, &key) != ERROR_SUCCESS)
         return;
     HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    const DWORD filter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_ATTRIBUTES | REG_NOTIFY_CHANGE_LAST_SET |
-                         REG_NOTIFY_CHANGE_SECURITY;
+    const DWORD filter =
+        REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_ATTRIBUTES | REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_SECURITY;
     if (!event || RegNotifyChangeKeyValue(key, TRUE, filter, event, TRUE) != ERROR_SUCCESS) {
         if (event)
             CloseHandle(event);
         RegCloseKey(key);
         return;
     }
-    keys_.push_back(key);
-    events_.push_back(event);
+    m_keys.push_back(key);
+    m_events.push_back(event);
 }
 
 RegistryWatch::~RegistryWatch()
 {
-    for (HANDLE event : events_)
+    for (HANDLE event : m_events)
         CloseHandle(event);
-    for (HKEY key : keys_)
+    for (HKEY key : m_keys)
         RegCloseKey(key);
 }
 
 bool RegistryWatch::Changed() const
 {
-    for (HANDLE event : events_)
+    for (HANDLE event : m_events)
         if (WaitForSingleObject(event, 0) == WAIT_OBJECT_0)
             return true;
     return false;
@@ -363,7 +367,7 @@ bool RegistryWatch::Changed() const
 
 uint64_t SplitMix::Next()
 {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);

@@ -26,9 +26,10 @@ namespace e2e {
 //   USER, this process: its windows, menus, icons and cursors, found by probing every slot
 //        of Wine's user handle table.
 
-struct ObjectCount {
-    long value = -1;          // -1: could not be counted
-    std::string source;       // what was counted, for the test log
+struct ObjectCount
+{
+    long value = -1;     // -1: could not be counted
+    std::string source;  // what was counted, for the test log
 };
 
 // `process` needs PROCESS_QUERY_INFORMATION | PROCESS_VM_READ.
@@ -45,7 +46,8 @@ SIZE_T PrivateBytes(HANDLE process);
 // Responsiveness: a thread that sends WM_NULL to `target` every `periodMs` and records how
 // long each answer took. A send that gets no answer within `giveUpMs` counts as a miss.
 
-class NullProbe {
+class NullProbe
+{
 public:
     NullProbe(HWND target, DWORD periodMs = 20, DWORD giveUpMs = 5000);
     ~NullProbe();  // stops the thread
@@ -53,20 +55,20 @@ public:
     NullProbe& operator=(const NullProbe&) = delete;
 
     void Stop();
-    DWORD MaxMs() const { return maxMs_; }
-    unsigned Sends() const { return sends_; }
-    unsigned Misses() const { return misses_; }
+    DWORD MaxMs() const { return m_maxMs; }
+    unsigned Sends() const { return m_sends; }
+    unsigned Misses() const { return m_misses; }
 
 private:
     void Run();
-    HWND target_;
-    DWORD periodMs_;
-    DWORD giveUpMs_;
-    std::atomic<bool> stop_{false};
-    std::atomic<DWORD> maxMs_{0};
-    std::atomic<unsigned> sends_{0};
-    std::atomic<unsigned> misses_{0};
-    std::thread thread_;
+    HWND m_target;
+    DWORD m_periodMs;
+    DWORD m_giveUpMs;
+    std::atomic<bool> m_stop{false};
+    std::atomic<DWORD> m_maxMs{0};
+    std::atomic<unsigned> m_sends{0};
+    std::atomic<unsigned> m_misses{0};
+    std::thread m_thread;
 };
 
 // ------------------------------------------------------------------------------------------
@@ -82,7 +84,8 @@ std::optional<std::wstring> CommandLineOf(HANDLE process);
 // Watching for writes
 
 // Every file and folder under `root` (recursively) with its size and last write time.
-struct FileEntry {
+struct FileEntry
+{
     uint64_t size = 0;
     uint64_t written = 0;
     bool operator==(const FileEntry& o) const { return size == o.size && written == o.written; }
@@ -97,35 +100,37 @@ std::wstring FileChanges(const std::map<std::wstring, FileEntry>& before,
 // every key of HKEY_CURRENT_USER (one watch per top-level key: under Wine 8 a watch on the root
 // itself never fires). Wine skips a write that stores the same type and data again, and then
 // signals nothing: a test that must see every write has to store values that a write changes.
-class RegistryWatch {
+class RegistryWatch
+{
 public:
     explicit RegistryWatch(const std::wstring& path = L"");
     ~RegistryWatch();
     RegistryWatch(const RegistryWatch&) = delete;
     RegistryWatch& operator=(const RegistryWatch&) = delete;
 
-    bool Armed() const { return !events_.empty(); }
-    size_t Watches() const { return events_.size(); }
+    bool Armed() const { return !m_events.empty(); }
+    size_t Watches() const { return m_events.size(); }
     bool Changed() const;
 
 private:
     void Watch(const std::wstring& path);
-    std::vector<HKEY> keys_;
-    std::vector<HANDLE> events_;
+    std::vector<HKEY> m_keys;
+    std::vector<HANDLE> m_events;
 };
 
 // ------------------------------------------------------------------------------------------
 // Seeds: the same sequence from the same seed on every compiler (no <random> distributions).
 
-class SplitMix {
+class SplitMix
+{
 public:
-    explicit SplitMix(uint64_t seed) : state_(seed) {}
+    explicit SplitMix(uint64_t seed) : m_state(seed) {}
     uint64_t Next();
     // Uniform in [0, bound); bound > 0.
     uint32_t Below(uint32_t bound);
 
 private:
-    uint64_t state_;
+    uint64_t m_state;
 };
 
 // The seed from environment variable `name` (decimal or 0x hex) if set, else a fresh one.

@@ -5,16 +5,12 @@
 #include <string.h>
 #include <string>
 
+#include "AboutText.h"
 #include "ProductInfo.h"
 
 namespace {
 
-// The record names the width of the build that carries it.
-#ifdef _WIN64
-const char kBuildBits[] = "64";
-#else
-const char kBuildBits[] = "32";
-#endif
+using about::kBuildBits;
 
 // The record with room behind it, so a copy that runs past a field's end shows.
 struct GuardedInfo
@@ -41,16 +37,6 @@ void ExpectGuardIntact()
     }
 }
 
-std::string AboutHead(const char* name,
-                      const char* version,
-                      const char* copyright,
-                      const char* release,
-                      const char* company)
-{
-    return std::string(name) + "\r\nVersion : " + version + "\r\n" + copyright + "\r\nRelease : " + release +
-           " \r\nBuild platform: " + kBuildBits + "-bit  \r\n\r\nDesarrollado por: \r\n " + company + "\r\n";
-}
-
 #if defined(PRODUCTINFO_VARIANT_NOVERSION)
 
 TEST(ProductInfoNoVersion, EveryFieldFallsBack)
@@ -66,7 +52,7 @@ TEST(ProductInfoNoVersion, EveryFieldFallsBack)
     EXPECT_STREQ("0.n.0.n", g_record.info.fileVersion);
     EXPECT_STREQ("", g_record.info.legalCopyright);
     EXPECT_STREQ(kBuildBits, g_record.info.platformBits);
-    EXPECT_EQ(AboutHead("Fenlow", "0.n", "", "0.n.0.n", "Tavrin") + "\r\n\r\nfin\r\n\r\n",
+    EXPECT_EQ(about::Head("Fenlow", "0.n", "", "0.n.0.n", "Tavrin") + "\r\n\r\nfin\r\n\r\n",
               std::string(g_record.info.aboutText));
     ExpectGuardIntact();
 
@@ -88,7 +74,7 @@ TEST(ProductInfoNoTranslation, StringsComeFromTheRussianTable)
     EXPECT_STREQ("7.1", g_record.info.productVersion);
     EXPECT_STREQ("7.1.0.9", g_record.info.fileVersion);
     EXPECT_STREQ("Libre", g_record.info.legalCopyright);
-    EXPECT_EQ(AboutHead("Russian Name", "7.1", "Libre", "7.1.0.9", "Maker") + "D\r\n",
+    EXPECT_EQ(about::Head("Russian Name", "7.1", "Libre", "7.1.0.9", "Maker") + "D\r\n",
               std::string(g_record.info.aboutText));
     ExpectGuardIntact();
 }
@@ -107,7 +93,7 @@ TEST(ProductInfoEmptyStrings, EmptyCountsAsMissing)
     EXPECT_STREQ("2.5", g_record.info.productVersion);
     EXPECT_STREQ("0.n.0.n", g_record.info.fileVersion);
     EXPECT_STREQ("(c) Someone", g_record.info.legalCopyright);
-    EXPECT_EQ(AboutHead("Given", "2.5", "(c) Someone", "0.n.0.n", "Tavrin") + "D\r\n",
+    EXPECT_EQ(about::Head("Given", "2.5", "(c) Someone", "0.n.0.n", "Tavrin") + "D\r\n",
               std::string(g_record.info.aboutText));
     ExpectGuardIntact();
 }
@@ -132,15 +118,14 @@ TEST(ProductInfoLongTexts, CutSafelyAtTheBufferLimits)
     PrepareRecord();
     g_record.info.Load("Fenlow", L"D");
     EXPECT_EQ(name255, std::string(g_record.info.productName));
-    EXPECT_EQ(AboutHead(name255.c_str(), "1.0", "", "1.0.0.0", "Maker") + "D\r\n",
-              std::string(g_record.info.aboutText));
+    EXPECT_EQ(about::Head(name255, "1.0", "", "1.0.0.0", "Maker") + "D\r\n", std::string(g_record.info.aboutText));
     ExpectGuardIntact();
 
     // An about text that would pass 4095 characters ends there, terminated.
     std::wstring disclaimer(5000, L'x');
     PrepareRecord();
     g_record.info.Load("Fenlow", disclaimer.c_str());
-    const std::string head = AboutHead(name255.c_str(), "1.0", "", "1.0.0.0", "Maker");
+    const std::string head = about::Head(name255, "1.0", "", "1.0.0.0", "Maker");
     ASSERT_EQ(0, g_record.info.aboutText[4095]);
     ASSERT_EQ(4095u, strlen(g_record.info.aboutText));
     EXPECT_EQ(head, std::string(g_record.info.aboutText, head.size()));
