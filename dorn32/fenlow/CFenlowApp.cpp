@@ -222,7 +222,7 @@ void CFenlowApp::RefreshLockStates()
             bool tipTaken = tray.SetTip(on ? key.tipOn : key.tipOff);
             // Both refused: the shell no longer has a chosen icon. Only noted here, so that the
             // hook's path makes no more calls than these; the timer tick adds it again.
-            m_trayMissing[key.trayId] = TrayIconChosen(key.trayId) && !iconTaken && !tipTaken;
+            m_trayMissing[key.trayId] = m_settings.*key.trayChosen && !iconTaken && !tipTaken;
             ::SendMessageA(m_hStatusBar, SB_SETTEXTA, key.pane, reinterpret_cast<LPARAM>(on ? key.paneOn : kPaneOff));
             if (g_lockMonitorReady && *key.previous != on && m_settings.*key.notify)
                 m_dlgNotify.Show(on ? key.popupOn : key.popupOff);
