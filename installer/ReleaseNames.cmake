@@ -1,19 +1,5 @@
-# Names and versions of the release files, read from version.h so that it stays the one source.
+# Names of the release files, made from the facts the top-level CMakeLists.txt read from version.h.
 # Included by installer/ and tests/release/.
-set(FENLOW_VERSION_HEADER ${CMAKE_SOURCE_DIR}/dorn32/fenlow/resources/version.h)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${FENLOW_VERSION_HEADER})
-file(STRINGS ${FENLOW_VERSION_HEADER} _fenlow_defines REGEX "^#define FENLOW_[A-Z_]+ \"")
-foreach(_line IN LISTS _fenlow_defines)
-    if(_line MATCHES "^#define (FENLOW_[A-Z_]+) \"([^\"]*)\"")
-        set(${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
-    endif()
-endforeach()
-foreach(_name FENLOW_PRODUCT_VERSION FENLOW_FILE_VERSION FENLOW_PRODUCT_NAME FENLOW_COMPANY FENLOW_WEBSITE
-              FENLOW_FILE_DESCRIPTION FENLOW_LEGAL_COPYRIGHT)
-    if(NOT DEFINED ${_name})
-        message(FATAL_ERROR "${_name} not found in ${FENLOW_VERSION_HEADER}")
-    endif()
-endforeach()
 
 # "0.1 Beta" -> "0.1-Beta": no spaces in the file names.
 string(REGEX REPLACE "[^A-Za-z0-9.]+" "-" FENLOW_RELEASE_TAG "${FENLOW_PRODUCT_VERSION}")

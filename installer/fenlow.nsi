@@ -6,7 +6,7 @@
 ; Command line (besides NSIS's own /S and /D=dir):
 ;   setup:     /AUTOSTART=1 adds the "start when I sign in" Run value, /AUTOSTART=0 removes it;
 ;              without it the current state is kept (off on a first install).
-;   uninstall: /REMOVESETTINGS=1 also deletes HKCU\SOFTWARE\Tavrin\Fenlow.
+;   uninstall: /REMOVESETTINGS=1 also deletes the settings, HKCU\SOFTWARE\<COMPANY>\<PRODUCT_NAME>.
 
 Unicode true
 ; A 64-bit test build packs its own fenlow.exe in a 64-bit installer; the release is 32-bit.
@@ -34,8 +34,9 @@ SetDateSave off
 
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT_NAME}"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
-!define SETTINGS_KEY "SOFTWARE\Tavrin\Fenlow"
-!define SETTINGS_PARENT "SOFTWARE\Tavrin"
+; Where the program keeps its settings.
+!define SETTINGS_PARENT "SOFTWARE\${COMPANY}"
+!define SETTINGS_KEY "${SETTINGS_PARENT}\${PRODUCT_NAME}"
 ; The program's main window class and its tray menu's Exit command, which quits without asking
 ; (WM_CLOSE would ask the user first).
 !define MAIN_CLASS "dorncapplication"

@@ -1,20 +1,21 @@
 #!/usr/bin/env python3
-"""check_manifests.py RELEASE_DIR VERSION_H URL
+"""check_manifests.py RELEASE_DIR FACTS URL
 
 Reads the winget and Scoop manifests in RELEASE_DIR/manifests as winget and Scoop would (YAML,
-JSON) and checks them against the release files beside them and against version.h: every hash,
-every download name, the versions, and what winget needs to install silently per user."""
+JSON) and checks them against the release files beside them and against version.h's facts, as
+the build read them (FACTS: its version-facts.txt, NAME=value a line): every hash, every download
+name, the versions, and what winget needs to install silently per user."""
 import glob
 import hashlib
 import json
 import os
-import re
 import sys
 
 import yaml
 
-release, version_h, url = sys.argv[1], sys.argv[2], sys.argv[3].rstrip("/")
-facts = dict(re.findall(r'^#define (FENLOW_\w+) "([^"]*)"', open(version_h, encoding="utf-8").read(), re.M))
+release, facts_file, url = sys.argv[1], sys.argv[2], sys.argv[3].rstrip("/")
+with open(facts_file, encoding="utf-8") as f:
+    facts = dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
 failures = []
 
 

@@ -18,11 +18,11 @@ using namespace e2e;
 
 namespace {
 
-const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Fenlow";
+const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" FENLOW_PRODUCT_NAME;
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const wchar_t kRunValue[] = L"Fenlow";
+const wchar_t kRunValue[] = L"" FENLOW_PRODUCT_NAME;
 // A sibling of Fenlow's settings key under the same company key, which no uninstall may touch.
-const wchar_t kSiblingKey[] = L"SOFTWARE\\Tavrin\\FenlowReleaseTestSibling";
+const wchar_t kSiblingKey[] = L"SOFTWARE\\" FENLOW_COMPANY L"\\FenlowReleaseTestSibling";
 
 std::wstring Widen(const char* s)
 {

@@ -74,7 +74,7 @@ grep -q '^Signed release' "$work/build.log" || { echo "FAIL: the build does not 
 
 # The manifests were written after signing (their hashes are the signed files'), with the
 # download folder this build was given.
-python3 "$src/tests/release/check_manifests.py" "$release" "$src/dorn32/fenlow/resources/version.h" "$url" || fail=1
+python3 "$src/tests/release/check_manifests.py" "$release" "$build/version-facts.txt" "$url" || fail=1
 
 [ $fail = 0 ] && echo "signed release ok: $(sha256sum "$setup" | cut -d' ' -f1)  $(basename "$setup")"
 exit $fail

@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "AboutText.h"
 #include "ProductInfo.h"
@@ -67,6 +69,72 @@ TEST(ProductInfoTest, ShippedVersionBlockFillsEveryField)
     g_productInfo.Load("Other", g_disclaimer);
     EXPECT_STREQ("Fenlow", g_productInfo.productName);
     EXPECT_EQ(expected, std::string(g_productInfo.aboutText));
+}
+
+// "major.minor.patch.build" of a VS_FIXEDFILEINFO version.
+std::string Dotted(DWORD high, DWORD low)
+{
+    char text[48];
+    snprintf(text, sizeof(text), "%u.%u.%u.%u", unsigned{HIWORD(high)}, unsigned{LOWORD(high)}, unsigned{HIWORD(low)},
+             unsigned{LOWORD(low)});
+    return text;
+}
+
+// One attribute of the program's own assemblyIdentity in its manifest, the first in the file.
+std::string ManifestIdentity(const char* attribute)
+{
+    HRSRC res = FindResource(nullptr, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+    if (!res)
+        return "(no manifest)";
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, res))),
+                               SizeofResource(nullptr, res));
+    const size_t identity = manifest.find("<assemblyIdentity ");
+    const size_t end = manifest.find("/>", identity);
+    const std::string key = std::string(" ") + attribute + "=\"";
+    const size_t start = manifest.find(key, identity);
+    if (identity == std::string::npos || start > end)
+        return "(no " + std::string(attribute) + ")";
+    return manifest.substr(start + key.size(), manifest.find('"', start + key.size()) - start - key.size());
+}
+
+// The version block's numbers, its texts, the manifest and the version the build read from
+// version.h are one version.
+TEST(ProductInfoTest, VersionNumbersTextsAndBuildAgree)
+{
+    wchar_t path[MAX_PATH];
+    ASSERT_NE(0u, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    DWORD handle = 0;
+    std::vector<char> block(GetFileVersionInfoSizeW(path, &handle));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(block.size()), block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    ASSERT_EQ(sizeof(VS_FIXEDFILEINFO), length);
+    ASSERT_EQ(VS_FFI_SIGNATURE, fixed->dwSignature);
+
+    const std::string numbers = Dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS);
+    // "0.1 Beta": the major and minor numbers, then the stage.
+    char shortVersion[48];
+    snprintf(shortVersion, sizeof(shortVersion), "%u.%u %s", unsigned{HIWORD(fixed->dwFileVersionMS)},
+             unsigned{LOWORD(fixed->dwFileVersionMS)}, FENLOW_TEXT(FENLOW_VERSION_STAGE));
+    const struct
+    {
+        const char* what;
+        std::string value;
+        std::string expected;
+    } rows[] = {
+        {"PRODUCTVERSION", Dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS), numbers},
+        {"FileVersion", GetVersionString("FileVersion"), numbers},
+        {"ProductVersion", GetVersionString("ProductVersion"), shortVersion},
+        {"CMake's PROJECT_VERSION", FENLOW_BUILD_PROJECT_VERSION, numbers},
+        {"CMake's file version", FENLOW_BUILD_FILE_VERSION, numbers},
+        {"CMake's product version", FENLOW_BUILD_PRODUCT_VERSION, shortVersion},
+        {"the manifest's version", ManifestIdentity("version"), numbers},
+        {"the manifest's name", ManifestIdentity("name"), FENLOW_COMPANY "." FENLOW_PRODUCT_NAME},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.expected, row.value) << row.what;
 }
 
 TEST(ProductInfoTest, DisclaimerLayout)
