@@ -5,6 +5,8 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "version.h"
+
 namespace {
 
 char g_versionString[256];
@@ -121,7 +123,7 @@ void ProductInfo::Load(const char* fallbackProductName, const wchar_t* disclaime
     ToAnsiBounded(ansiDisclaimer, sizeof(ansiDisclaimer), disclaimer, wcslen(disclaimer));
 
     CopyOr(productName, sizeof(productName), GetVersionString("ProductName"), fallbackProductName);
-    CopyOr(companyName, sizeof(companyName), GetVersionString("CompanyName"), "Tavrin");
+    CopyOr(companyName, sizeof(companyName), GetVersionString("CompanyName"), FENLOW_COMPANY);
     CopyOr(productVersion, sizeof(productVersion), GetVersionString("ProductVersion"), "0.n");
     CopyOr(fileVersion, sizeof(fileVersion), GetVersionString("FileVersion"), "0.n.0.n");
     CopyBounded(legalCopyright, sizeof(legalCopyright), GetVersionString("LegalCopyright"));
