@@ -60,7 +60,9 @@ public:
     HWND m_hClientFocus;  // the client's control that had the keyboard focus last
 
 private:
+    bool IsShown() const;
     void SaveClientFocus(HWND focus);
+    void KeepFocusWhileHidden();
     bool FocusClient();
 };
 

@@ -428,12 +428,34 @@ void PressKey(WORD vk)
 
 void PressChord(std::initializer_list<WORD> keys)
 {
+    PressChord(std::vector<WORD>(keys));
+}
+
+void PressChord(const std::vector<WORD>& keys)
+{
     std::vector<INPUT> inputs;
     for (WORD vk : keys)
         inputs.push_back(KeyInput(vk, false));
     for (auto it = keys.end(); it != keys.begin();)
         inputs.push_back(KeyInput(*--it, true));
     Send(inputs);
+}
+
+void ClickAt(POINT screen)
+{
+    // Absolute mouse coordinates run from 0 to 65535 over the primary screen.
+    const int kAbsoluteSpan = 65535;
+    INPUT in[3] = {};
+    for (INPUT& one : in) {
+        one.type = INPUT_MOUSE;
+        one.mi.dx = MulDiv(screen.x, kAbsoluteSpan, GetSystemMetrics(SM_CXSCREEN) - 1);
+        one.mi.dy = MulDiv(screen.y, kAbsoluteSpan, GetSystemMetrics(SM_CYSCREEN) - 1);
+        one.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+    }
+    in[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+    in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    Send(std::vector<INPUT>(in, in + 3));
 }
 
 void TypeText(const std::wstring& text)

@@ -120,6 +120,9 @@ void KeyUp(WORD vk);
 void PressKey(WORD vk);
 // All keys down in order, then up in reverse order, e.g. {VK_MENU, VK_F4}.
 void PressChord(std::initializer_list<WORD> keys);
+void PressChord(const std::vector<WORD>& keys);
+// A left click at a point of the screen, through SendInput.
+void ClickAt(POINT screen);
 // Characters as KEYEVENTF_UNICODE input (WM_CHAR in the focused window).
 void TypeText(const std::wstring& text);
 
