@@ -277,7 +277,8 @@ TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
         c.close();
         ASSERT_TRUE(WaitUntil([] { return !IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
         Pump(200);  // the menu's own clean-up runs after it has gone
-        GUITHREADINFO gui = {sizeof(gui)};
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof(gui);
         ASSERT_TRUE(GetGUIThreadInfo(thread, &gui));
         EXPECT_FALSE(gui.hwndFocus && IsChild(f.options, gui.hwndFocus)) << "the focus is on a hidden control";
 
