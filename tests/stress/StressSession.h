@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FenlowSession.h"
+#include "SettingsFlags.h"
 #include "StressProbe.h"
 
 namespace e2e {
@@ -34,14 +35,8 @@ protected:
     // The settings key with every icon and every popup chosen, Init set: starts in the tray.
     void StoreAllOn()
     {
-        StoreFlags({{"Init", 1},
-                    {"Tray", 1},
-                    {"CapLock", 1},
-                    {"ScrLock", 1},
-                    {"NumLock", 1},
-                    {"CapLockMsg", 1},
-                    {"ScrLockMsg", 1},
-                    {"NumLockMsg", 1}});
+        for (const settings_flags::FlagRef& flag : settings_flags::kFlags)
+            ASSERT_TRUE(registry.SetBinary(flag.name, {1}));
     }
 
     // For long runs: a tray that counts calls and decodes pictures only when asked. Before Start.
