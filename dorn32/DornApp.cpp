@@ -10,7 +10,7 @@ namespace Windows {
 
 namespace {
 
-const char kDefaultClassName[] = "dorncapplication";
+const char kDefaultClassName[] = DORN_DEFAULT_CLASS_NAME;
 // WM_SYSCOMMAND's low four bits are the system's own.
 const WPARAM kSysCommandMask = 0xFFF0;
 

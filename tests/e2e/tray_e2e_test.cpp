@@ -1,12 +1,11 @@
 // The real fenlow.exe in the notification area: options OK / Cancel, tray callback, menu, taskbar restart.
 #include "FenlowSession.h"
 
+#include "SettingsFlags.h"
+
 using namespace e2e;
 
 namespace {
-
-const char* const kFlagNames[] = {"Init",    "Tray",       "CapLock",    "ScrLock",
-                                  "NumLock", "CapLockMsg", "ScrLockMsg", "NumLockMsg"};
 
 // name -> byte for a key that must hold exactly the eight one-byte REG_BINARY values.
 std::map<std::string, uint8_t> StoredFlags(const RegistryFixture& registry)
@@ -19,8 +18,8 @@ std::map<std::string, uint8_t> StoredFlags(const RegistryFixture& registry)
             flags[value.name] = value.data[0];
     }
     EXPECT_EQ(8u, flags.size());
-    for (const char* name : kFlagNames)
-        EXPECT_EQ(1u, flags.count(name)) << name;
+    for (const settings_flags::FlagRef& flag : settings_flags::kFlags)
+        EXPECT_EQ(1u, flags.count(flag.name)) << flag.name;
     return flags;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FenlowSession.h"
+#include "SettingsFlags.h"
 #include "StressProbe.h"
 
 namespace e2e {
@@ -37,14 +38,8 @@ protected:
     // The settings key with every icon and every popup chosen, Init set: starts in the tray.
     void StoreAllOn()
     {
-        StoreFlags({{"Init", 1},
-                    {"Tray", 1},
-                    {"CapLock", 1},
-                    {"ScrLock", 1},
-                    {"NumLock", 1},
-                    {"CapLockMsg", 1},
-                    {"ScrLockMsg", 1},
-                    {"NumLockMsg", 1}});
+        for (const settings_flags::FlagRef& flag : settings_flags::kFlags)
+            ASSERT_TRUE(registry.SetBinary(flag.name, {1}));
     }
 
     // Caps Lock's and Num Lock's icons chosen, Scroll Lock's not, so three of the four slots stay

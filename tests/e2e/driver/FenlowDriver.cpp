@@ -5,7 +5,11 @@
 #include <set>
 #include <utility>
 
+#include "DornApp.h"
+
 namespace e2e {
+
+const wchar_t kMainWindowClass[] = L"" DORN_DEFAULT_CLASS_NAME;
 
 // ------------------------------------------------------------------------------------------
 // Processes
@@ -220,6 +224,11 @@ HWND WaitForWindow(DWORD pid, const std::wstring& cls, DWORD timeoutMs, bool vis
         },
         timeoutMs);
     return result;
+}
+
+HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs, bool visible)
+{
+    return WaitForWindow(pid, kMainWindowClass, timeoutMs, visible);
 }
 
 std::vector<HWND> Children(HWND parent)
