@@ -13,6 +13,12 @@ url=https://downloads.example.org/fenlow-test
 for tool in openssl osslsigncode 7z python3; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
 done
+# WORK is a link these runs make, or a folder that runs before it was a link left: the files they
+# always wrote mark it. Anything else there is not this test's to replace.
+old_layout() { [ -f "$link/build.log" ] && [ -f "$link/build/CMakeCache.txt" ]; }
+if [ -e "$link" ] && [ ! -L "$link" ] && ! old_layout; then
+    echo "FAIL: $link is not this test's work folder; not replacing it"; exit 1
+fi
 keys="" work="" passed=""
 # The keys always go; this run's folder stays only if the run passed.
 trap '[ -z "$keys" ] || rm -rf -- "$keys"; [ -z "$work" ] || [ -n "$passed" ] || remove_made "$work"' EXIT
@@ -86,10 +92,7 @@ echo "signed release ok: $(sha256sum "$setup" | cut -d' ' -f1)  $(basename "$set
 
 # WORK moves to this run in one step (a rename): a reader sees the run before or this one, whole.
 before=$(readlink "$link" 2>/dev/null || true)
-if [ -e "$link" ] && [ ! -L "$link" ]; then
-    # WORK as runs before this layout left it: a folder holding the files they always wrote.
-    if [ -f "$link/build.log" ] && [ -f "$link/build/CMakeCache.txt" ]; then rm -rf -- "$link"; else remove_made "$link"; fi
-fi
+if [ -e "$link" ] && [ ! -L "$link" ] && old_layout; then rm -rf -- "$link"; fi
 ln -sfn "${work##*/}" "$work.link"
 mv -T "$work.link" "$link"
 passed=1
