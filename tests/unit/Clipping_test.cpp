@@ -1,4 +1,4 @@
-// Every window the program shows, at 96, 120 and 144 dpi: each control lies inside its parent's
+// Every window the program shows, at 96, 120, 144, 168 and 192 dpi: each control lies inside its parent's
 // client area and shows its whole text in its own font. Each density runs in a child process.
 #include <gtest/gtest.h>
 
@@ -268,13 +268,13 @@ void WalkAtThisDensity(int dpi)
     EXPECT_TRUE(walk.Faults().empty()) << dpi << " dpi:" << faults;
 }
 
-TEST(ClippingTest, NothingIsClippedAt96120And144Dpi)
+TEST(ClippingTest, NothingIsClippedFrom96To192Dpi)
 {
     if (density::IsChild()) {
         WalkAtThisDensity(density::RequestedDpi());
         return;
     }
-    for (int dpi : {96, 120, 144})
+    for (int dpi : {96, 120, 144, 168, 192})
         EXPECT_EQ(0u, density::RunChild(dpi)) << "at " << dpi << " dpi; the child's output is above";
 }
 
