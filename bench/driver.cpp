@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "FenlowDriver.h"
+#include "SettingsFlags.h"
 #include "bench_util.h"
 
 using namespace e2e;
@@ -32,11 +33,11 @@ struct Program
 };
 
 // All three icons chosen: the most start-up and refresh work.
-const Program kFenlow = {L"fenlow.exe", "fenlow.exe", L"dorncapplication", 3, "fenlow", true};
+const Program kFenlow = {L"fenlow.exe", "fenlow.exe", kMainWindowClass, 3, "fenlow", true};
 const Program kDuty = {L"duty_floor.exe", "duty_floor.exe", L"FenlowDutyFloor", 3, "duty", true};
 const Program kFloor = {L"floor.exe", "floor.exe", L"FenlowFloor", 1, "floor", false};
 // The same program without the icon font, to tell how much of a cost the font is.
-const Program kNoFont = {L"fenlow_nofont.exe", "fenlow_nofont.exe", L"dorncapplication", 3, "nofont", false};
+const Program kNoFont = {L"fenlow_nofont.exe", "fenlow_nofont.exe", kMainWindowClass, 3, "nofont", false};
 
 // ------------------------------------------------------------------------------------------
 // Every call the stand-in notification area receives, stamped when it arrives.
@@ -669,9 +670,8 @@ int main(int argc, char** argv)
 
     // Every icon and every popup chosen, settings saved once: Fenlow starts quietly in the tray.
     RegistryFixture registry;
-    for (const char* flag : {"Init", "CapLock", "ScrLock", "NumLock", "CapLockMsg", "ScrLockMsg", "NumLockMsg"})
-        registry.SetBinary(flag, {1});
-    registry.SetBinary("Tray", {0});
+    for (const settings_flags::FlagRef& flag : settings_flags::kFlags)
+        registry.SetBinary(flag.name, {flag.member == &CSettings::Tray ? BYTE{0} : BYTE{1}});
     // Programs started after this see every lock off, under Wine too.
     if (!AllLocksOff())
         bench::Note("the lock keys could not all be turned off");

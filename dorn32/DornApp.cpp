@@ -10,7 +10,9 @@ namespace Windows {
 
 namespace {
 
-const char kDefaultClassName[] = "dorncapplication";
+const char kDefaultClassName[] = DORN_DEFAULT_CLASS_NAME;
+// WM_SYSCOMMAND's low four bits are the system's own.
+const WPARAM kSysCommandMask = 0xFFF0;
 
 bool HasVisibleStyle(HWND window)
 {
@@ -129,6 +131,7 @@ HWND DornApp::CreateStatusBar(DWORD style)
 HWND DornApp::SetClientWindow(HWND client)
 {
     m_hClient = client;
+    KeepFocusWhileHidden();  // a dialog focuses its first control when it is made
     // Its size as it comes (a dialog: its template's size) is what FitToClient makes room for.
     RECT rc = {};
     if (client)
@@ -204,6 +207,19 @@ LRESULT DornApp::DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             if (FocusClient())
                 return 0;
             break;
+        case WM_SYSCOMMAND:
+            // Alt+letter would open the menu bar (Alt+Space the window menu) of a window nobody sees.
+            if ((wParam & kSysCommandMask) == SC_KEYMENU && !IsWindowVisible(hwnd))
+                return 0;
+            break;
+        // Hidden with nothing else to activate, it stays active; shown again while it has the
+        // focus, no activation comes that would hand it on.
+        case WM_WINDOWPOSCHANGED:
+            if (!IsShown())
+                KeepFocusWhileHidden();
+            else if (GetFocus() == hwnd)
+                FocusClient();
+            break;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
@@ -214,8 +230,26 @@ void DornApp::SaveClientFocus(HWND focus)
         m_hClientFocus = focus;
 }
 
+bool DornApp::IsShown() const
+{
+    return IsWindowVisible(m_hWnd) && !IsIconic(m_hWnd);
+}
+
+void DornApp::KeepFocusWhileHidden()
+{
+    HWND focus = GetFocus();
+    if (IsShown() || !m_hClient || !focus || !IsChild(m_hClient, focus))
+        return;
+    SaveClientFocus(focus);
+    ::SetFocus(m_hWnd);
+}
+
 bool DornApp::FocusClient()
 {
+    // A hidden or minimised window keeps the focus itself: keys typed then (after the tray menu
+    // made it the foreground window, say) must not reach controls nobody can see.
+    if (!IsShown())
+        return false;
     if (!m_hClient || !HasVisibleStyle(m_hClient))
         return false;
     HWND target = m_hClientFocus;

@@ -3,6 +3,10 @@
 
 #include "DornWnd.h"
 
+// The main window's class unless the application names its own. Other programs find the running
+// application by it (its installer, its tests): renamed, an older copy would be hidden from them.
+#define DORN_DEFAULT_CLASS_NAME "dorncapplication"
+
 namespace Dorn32 {
 namespace Windows {
 
@@ -60,7 +64,9 @@ public:
     HWND m_hClientFocus;  // the client's control that had the keyboard focus last
 
 private:
+    bool IsShown() const;
     void SaveClientFocus(HWND focus);
+    void KeepFocusWhileHidden();
     bool FocusClient();
 };
 

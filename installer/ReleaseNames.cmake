@@ -7,6 +7,8 @@ set(FENLOW_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 set(FENLOW_SETUP_NAME fenlow-${FENLOW_RELEASE_TAG}-setup.exe)
 set(FENLOW_PORTABLE_NAME fenlow-${FENLOW_RELEASE_TAG}-portable.zip)
 set(FENLOW_MANIFESTS_DIR ${FENLOW_RELEASE_DIR}/manifests)
+# The window class and command id the installer was built with, as makensis saw them.
+set(FENLOW_INSTALLER_IDS ${CMAKE_BINARY_DIR}/installer/program-ids.txt)
 
 # Where the published release files can be downloaded from; the package-manager manifests point
 # there. Empty: the web site's download/<version>/ folder, so that it follows version.h.

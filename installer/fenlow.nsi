@@ -1,7 +1,8 @@
 ; Fenlow's installer: per user, no elevation. Built by the fenlow_setup target, which passes
 ; PRODUCT_NAME, PRODUCT_VERSION, FILE_VERSION, COMPANY, WEBSITE, LEGAL_COPYRIGHT (from version.h),
-; OUTFILE, EXE, LICENSE_TXT, OFL_TXT and ICON with -D; for a signed release also SIGN_CMAKE and
-; SIGN_SCRIPT (cmake -DFILE=<file> -P <script> signs a file in place).
+; MAIN_CLASS and IDM_TRAY_EXIT (from DornApp.h and resource.h), IDS_OUT, OUTFILE, EXE,
+; LICENSE_TXT, OFL_TXT and ICON with -D; for a signed release also SIGN_CMAKE and SIGN_SCRIPT
+; (cmake -DFILE=<file> -P <script> signs a file in place).
 ;
 ; Command line (besides NSIS's own /S and /D=dir):
 ;   setup:     /AUTOSTART=1 adds the "start when I sign in" Run value, /AUTOSTART=0 removes it;
@@ -37,10 +38,11 @@ SetDateSave off
 ; Where the program keeps its settings.
 !define SETTINGS_PARENT "SOFTWARE\${COMPANY}"
 !define SETTINGS_KEY "${SETTINGS_PARENT}\${PRODUCT_NAME}"
-; The program's main window class and its tray menu's Exit command, which quits without asking
-; (WM_CLOSE would ask the user first).
-!define MAIN_CLASS "dorncapplication"
-!define IDM_TRAY_EXIT 40006
+; The program is found by its main window class, MAIN_CLASS, and ended by its tray menu's Exit
+; command, IDM_TRAY_EXIT, which quits without asking (WM_CLOSE would ask the user first).
+; Both are written down as this script sees them, for the test that holds them to the program's.
+!appendfile "${IDS_OUT}" "MAIN_CLASS=${MAIN_CLASS}$\n"
+!appendfile "${IDS_OUT}" "IDM_TRAY_EXIT=${IDM_TRAY_EXIT}$\n"
 
 Name "${PRODUCT_NAME}"
 OutFile "${OUTFILE}"

@@ -7,7 +7,7 @@
 #   clang-format  checks that every C++ file git tracks is as clang-format (.clang-format) writes it
 # The clang tree defaults to build/clang. Each check fails on the first finding.
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/common.sh"
 what=${1:-all}
 tree=${2:-$top/build/clang}
 jobs=$(nproc)
@@ -21,8 +21,7 @@ configure_clang()
 {
     need clang++
     need ld.lld
-    cmake -S "$top" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/clang-mingw-i686.cmake" \
-          -DCMAKE_BUILD_TYPE=Release -DFENLOW_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+    fenlow_configure "$tree" "$top/cmake/clang-mingw-i686.cmake" -DFENLOW_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 }
 
 sources()

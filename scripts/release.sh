@@ -8,13 +8,12 @@
 # FENLOW_TOOLCHAIN: another CMake toolchain file (the test bench's 64-bit twin); the release is 32-bit.
 # Each run configures again, so the signing settings are always this run's environment's.
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/common.sh"
 build=${1:-$top/build}
 
-args=(-DCMAKE_TOOLCHAIN_FILE="${FENLOW_TOOLCHAIN:-$top/cmake/mingw-i686.cmake}" -DCMAKE_BUILD_TYPE=Release
-      -DFENLOW_SIGN_PFX="${FENLOW_SIGN_PFX:-}" -DFENLOW_SIGN_PASSWORD_FILE="${FENLOW_SIGN_PASSWORD_FILE:-}"
+args=(-DFENLOW_SIGN_PFX="${FENLOW_SIGN_PFX:-}" -DFENLOW_SIGN_PASSWORD_FILE="${FENLOW_SIGN_PASSWORD_FILE:-}"
       -DFENLOW_SIGN_TIMESTAMP_URL="${FENLOW_SIGN_TIMESTAMP_URL:-}")
 [ -z "${FENLOW_TESTS:-}" ] || args+=(-DFENLOW_TESTS="$FENLOW_TESTS")
 [ -z "${FENLOW_DOWNLOAD_URL:-}" ] || args+=(-DFENLOW_DOWNLOAD_URL="$FENLOW_DOWNLOAD_URL")
-cmake -S "$top" -B "$build" "${args[@]}" >/dev/null
+fenlow_configure "$build" "${FENLOW_TOOLCHAIN:-$top/cmake/mingw-i686.cmake}" "${args[@]}"
 cmake --build "$build" --target release -j "$(nproc)"

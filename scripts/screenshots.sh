@@ -1,22 +1,33 @@
 #!/usr/bin/env bash
 # Remakes the README's screenshots (docs/screenshots/) from the real fenlow.exe in a Wine desktop on Xvfb.
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/common.sh"
 build=${FENLOW_BUILD:-$top/build}
 out=$top/docs/screenshots
-FENLOW_TESTS=OFF "$top/scripts/setup.sh" "$build" >/dev/null
+export FENLOW_TESTS=OFF
+FENLOW_XVFB=1
+# The pictures show the shipped 32-bit program wherever this machine can run it, whatever is forced.
+unset FENLOW_ARCH FENLOW_RUN_ARCH
+fenlow_session "$build" shots-prefix no-keeper >/dev/null
+if [ "$run_build" != "$build" ]; then
+    echo "screenshots: this machine cannot run 32-bit programs: the pictures show the 64-bit build" \
+         "(its about box says so); take them where 32-bit programs run" >&2
+fi
 mkdir -p "$out"
 
-. "$top/scripts/wine-desktop.sh"
-desktop_traps
-build=$(fenlow_run_build "$build")
-FENLOW_XVFB=1
-desktop_start "$build/shots-prefix"
-
+# The settings by the names the program reads them under, from its own table.
 key='HKCU\SOFTWARE\Tavrin\Fenlow'
-flags() {  # Init Tray CapLock ScrLock NumLock CapLockMsg ScrLockMsg NumLockMsg
-    local names=(Init Tray CapLock ScrLock NumLock CapLockMsg ScrLockMsg NumLockMsg) i=0
-    for v in "$@"; do "$WINE" reg add "$key" /v "${names[$i]}" /t REG_BINARY /d "0$v" /f >/dev/null 2>&1; i=$((i + 1)); done
+mapfile -t names < <(sed -n 's/^ *{&CSettings::[A-Za-z]*, "\([A-Za-z]*\)"},$/\1/p' "$top/dorn32/fenlow/CSettings.cpp")
+[ ${#names[@]} -eq 8 ] || { echo "screenshots: found ${#names[@]} settings in CSettings.cpp, not 8" >&2; exit 1; }
+settings_on() {  # NAME...: these settings on, every other one off
+    local name value
+    for name in "$@"; do
+        [[ " ${names[*]} " == *" $name "* ]] || { echo "screenshots: no setting $name" >&2; exit 1; }
+    done
+    for name in "${names[@]}"; do
+        value=0; [[ " $* " == *" $name "* ]] && value=1
+        "$WINE" reg add "$key" /v "$name" /t REG_BINARY /d "0$value" /f >/dev/null 2>&1
+    done
 }
 shot() { sleep "${2:-1}"; import -display "$DISPLAY" -window root -crop 1024x768+0+0 +repage "$out/$1"; }
 focus_desktop() { xdotool search --name 'Wine desktop' windowfocus 2>/dev/null || true; }
@@ -35,8 +46,8 @@ density() {
 # seconds before the first (long enough for the popup to go where it would cover the window).
 take_set() {
     # The settings window with all three lock icons chosen, Caps Lock on.
-    flags 0 0 1 1 1 1 0 0
-    "$WINE" "$build/bin/fenlow.exe" &
+    settings_on CapLock ScrLock NumLock CapLockMsg
+    "$WINE" "$run_build/bin/fenlow.exe" &
     # The desktop comes up in its own time on a busy machine: wait for it, then for Fenlow to paint.
     timeout 60 xdotool search --sync --name 'Wine desktop' >/dev/null || true
     sleep 4

@@ -2,19 +2,10 @@
 # Sets up, builds and runs every test in a fresh Wine prefix with its own desktop.
 # Usage: scripts/test.sh [ctest arguments, e.g. -R Settings]
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/common.sh"
 build=${FENLOW_BUILD:-$top/build}
-"$top/scripts/setup.sh" "$build"
-
-. "$top/scripts/wine-desktop.sh"
-desktop_traps
-run_build=$(fenlow_run_build "$build")
 FENLOW_XVFB=${FENLOW_XVFB:-1}
-desktop_start "$run_build/wineprefix"
-
-# The desktop closes with its last program: a hidden keeper holds it open for the run.
-"$WINE" "$run_build/bin/keeper.exe" >/dev/null 2>&1 &
-sleep 1
+fenlow_session "$build" wineprefix keeper
 
 if [ "$run_build" = "$build" ]; then
     ctest --test-dir "$build" --output-on-failure --timeout 180 "$@"

@@ -1,17 +1,14 @@
-# Sourced by the run, test, screenshot and benchmark scripts: a Wine prefix with a virtual desktop,
-# on $DISPLAY or on Xvfb, with Windows' standard UI fonts.
+# shellcheck shell=bash
+# Sourced (through scripts/common.sh) by the run, test, screenshot and benchmark scripts: a Wine
+# prefix with a virtual desktop, on $DISPLAY or on Xvfb, with Windows' standard UI fonts.
 # desktop_traps sets the clean-up traps: call it before anything starts. desktop_start [prefix
-# [keep]] starts the desktop and exports WINEPREFIX, DISPLAY, WINEDEBUG; with "keep" an existing
-# prefix is used as it is. desktop_stop ends everything desktop_start began, at any point.
+# [keep]] starts the desktop (after fenlow_arch) and exports WINEPREFIX, DISPLAY, WINEDEBUG; with
+# "keep" an existing prefix is used as it is. desktop_stop ends everything desktop_start began, at
+# any point.
 
-. "$(dirname "${BASH_SOURCE[0]}")/arch.sh"
-if [ "$FENLOW_RUN_ARCH" = x86_64 ]; then FENLOW_WINEARCH=win64; else FENLOW_WINEARCH=win32; fi
-# v2: with the fonts; templates made before are left alone and a new one is made.
-FENLOW_TEMPLATE=${FENLOW_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/fenlow/prefix-template-v2-$FENLOW_WINEARCH}
-# In every folder these scripts make, from the start: only such a folder is ever deleted.
-_made_marker=.fenlow-made
 # In a finished template, written last.
 _ready_marker=.fenlow-ready-v2
+_template=""
 _started_xvfb=""
 _xvfb_dir=""
 _desktop_prefix=""
@@ -22,18 +19,6 @@ desktop_traps() {
     trap 'exit 129' HUP
     trap 'exit 130' INT
     trap 'exit 143' TERM
-}
-
-# Deletes folder $1 if these scripts made it (a marker inside; .fenlow-ready is the older one) or
-# it is empty; refuses anything else.
-_remove_made() {
-    [ -e "$1" ] || return 0
-    if [ -f "$1/$_made_marker" ] || [ -f "$1/.fenlow-ready" ] || rmdir -- "$1" 2>/dev/null; then
-        rm -rf -- "$1"
-    else
-        echo "wine-desktop: $1 was not made by these scripts; not deleting it" >&2
-        return 1
-    fi
 }
 
 # Windows' UI fonts: "MS Shell Dlg" maps to Tahoma, and Marlett draws the caption buttons. Debian's
@@ -50,13 +35,14 @@ _install_fonts() {
 
 _make_template() {
     # One prepared prefix, copied for every run: wineboot costs ~15 s, a copy ~2 s.
-    [ -f "$FENLOW_TEMPLATE/$_ready_marker" ] && return 0
-    _remove_made "$FENLOW_TEMPLATE" || return 1
-    mkdir -p "$FENLOW_TEMPLATE"
-    touch "$FENLOW_TEMPLATE/$_made_marker"
-    _making_template=$FENLOW_TEMPLATE
+    [ -f "$_template/$_ready_marker" ] && return 0
+    remove_made "$_template" || return 1
+    mark_made "$_template"
+    _making_template=$_template
+    # The template's own Wine settings, for these commands only.
+    # shellcheck disable=SC2030
     (
-        export WINEPREFIX=$FENLOW_TEMPLATE WINEARCH=$FENLOW_WINEARCH WINEDEBUG=-all
+        export WINEPREFIX=$_template WINEARCH=$FENLOW_WINEARCH WINEDEBUG=-all
         "$WINE" wineboot -i >/dev/null 2>&1
         # Keyboard hooks and lock-key states only work inside a virtual desktop.
         "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
@@ -65,8 +51,8 @@ _make_template() {
         "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         wineserver -w
     )
-    _install_fonts "$FENLOW_TEMPLATE"
-    touch "$FENLOW_TEMPLATE/$_ready_marker"
+    _install_fonts "$_template"
+    touch "$_template/$_ready_marker"
     _making_template=""
 }
 
@@ -92,6 +78,9 @@ _start_xvfb() {
 
 desktop_start() {
     local prefix=${1:-} keep=${2:-}
+    : "${FENLOW_WINEARCH:?fenlow_arch decides it first}"
+    # v2: with the fonts; templates made before are left alone and a new one is made.
+    _template=${FENLOW_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/fenlow/prefix-template-v2-$FENLOW_WINEARCH}
     if [ -z "$prefix" ]; then
         prefix=$(mktemp -d "${TMPDIR:-/tmp}/fenlow-wine.XXXXXX")/prefix
     fi
@@ -102,17 +91,18 @@ desktop_start() {
         _desktop_prefix=$prefix
         _install_fonts "$prefix"
     else
-        _remove_made "$prefix"
-        mkdir -p "$(dirname "$prefix")" "$(dirname "$FENLOW_TEMPLATE")"
+        remove_made "$prefix"
+        mkdir -p "$(dirname "$prefix")" "$(dirname "$_template")"
         # One run at a time makes the shared template or copies it.
         local lock
-        exec {lock}>"$FENLOW_TEMPLATE.lock"
+        exec {lock}>"$_template.lock"
         flock "$lock"
         _make_template
         _desktop_prefix=$prefix
-        cp -a "$FENLOW_TEMPLATE" "$prefix"
+        cp -a "$_template" "$prefix"
         exec {lock}>&-
     fi
+    # shellcheck disable=SC2031
     export WINEPREFIX=$prefix WINEARCH=$FENLOW_WINEARCH WINEDEBUG=${WINEDEBUG:--all}
     # One wineserver for the whole run keeps each program start cheap.
     wineserver -p

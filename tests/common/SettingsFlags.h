@@ -1,4 +1,5 @@
 // What the tests expect of the settings store: where it lives and the eight values by name.
+// Every test and the benchmark take the names from here; CSettings_test holds the program to them.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +12,8 @@ namespace settings_flags {
 const char kParentPath[] = "SOFTWARE\\Tavrin";
 const char kKeyPath[] = "SOFTWARE\\Tavrin\\Fenlow";
 
-// Name and member of each flag, in the order of the record.
+// Name and member of each flag, in the order of the record. Written out, not taken from
+// CSettings.cpp's table, for the same reason: users' stored settings are found by these names.
 struct FlagRef
 {
     const char* name;

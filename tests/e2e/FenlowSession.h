@@ -50,7 +50,7 @@ protected:
         f.process = Launch(exe);
         if (!f.process)
             return f;
-        f.main = WaitForWindow(f.process.Pid(), L"dorncapplication");
+        f.main = WaitForMainWindow(f.process.Pid());
         if (!f.main)
             return f;
         // The status bar and the popup come after the main window: wait for the first refresh.

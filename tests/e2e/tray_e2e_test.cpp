@@ -1,12 +1,11 @@
 // The real fenlow.exe in the notification area: options OK / Cancel, tray callback, menu, taskbar restart.
 #include "FenlowSession.h"
 
+#include "SettingsFlags.h"
+
 using namespace e2e;
 
 namespace {
-
-const char* const kFlagNames[] = {"Init",    "Tray",       "CapLock",    "ScrLock",
-                                  "NumLock", "CapLockMsg", "ScrLockMsg", "NumLockMsg"};
 
 // name -> byte for a key that must hold exactly the eight one-byte REG_BINARY values.
 std::map<std::string, uint8_t> StoredFlags(const RegistryFixture& registry)
@@ -19,8 +18,8 @@ std::map<std::string, uint8_t> StoredFlags(const RegistryFixture& registry)
             flags[value.name] = value.data[0];
     }
     EXPECT_EQ(8u, flags.size());
-    for (const char* name : kFlagNames)
-        EXPECT_EQ(1u, flags.count(name)) << name;
+    for (const settings_flags::FlagRef& flag : settings_flags::kFlags)
+        EXPECT_EQ(1u, flags.count(flag.name)) << flag.name;
     return flags;
 }
 
@@ -216,6 +215,92 @@ TEST_F(FenlowTest, TaskbarRestartBringsTheChosenIconsBackOnce)
             EXPECT_TRUE(call.result);
         }
     }
+}
+
+// The tray menu makes the hidden main window the foreground one so that the menu can close; keys
+// typed after it must not reach the options dialog nobody can see.
+TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
+{
+    StoreFlags({{"Init", 1}, {"CapLock", 1}, {"NumLockMsg", 1}});
+    Fenlow f = Start();
+    ASSERT_TRUE(f.options);
+    DWORD pid = f.process.Pid();
+    ASSERT_TRUE(WaitUntil([&] { return TrayIdsOf(pid) == std::vector<UINT>{1}; }));
+    ASSERT_FALSE(IsWindowVisible(f.main));
+    DWORD thread = GetWindowThreadProcessId(f.main, nullptr);
+
+    // What a key reaching the dialog would change: the ticks, the stored values, the tray layout.
+    struct State
+    {
+        std::vector<int> ticks;
+        size_t storedValues = 0;
+        size_t addsAndDeletes = 0;
+    };
+    auto now = [&] {
+        State s;
+        for (int box : {IDC_ICON_CAPS, IDC_ICON_SCROLL, IDC_ICON_NUM, IDC_MSG_CAPS, IDC_MSG_SCROLL, IDC_MSG_NUM})
+            s.ticks.push_back(CheckState(f.Box(box)));
+        s.storedValues = registry.ReadAll().size();
+        for (const TrayCall& call : tray->Calls())
+            s.addsAndDeletes += call.op == NIM_ADD || call.op == NIM_DELETE;
+        return s;
+    };
+
+    struct Close
+    {
+        const char* how;
+        std::function<void()> close;
+    };
+    const Close closes[] = {
+        {"Esc", [] { PressKey(VK_ESCAPE); }},
+        {"a click outside",
+         [] {
+             ClickAt({8, 8});
+         }},
+    };
+    struct Keys
+    {
+        const char* name;
+        std::vector<WORD> chord;
+    };
+    // Enter and Space press the default button; the letters are the dialog's and the menu bar's.
+    const Keys keys[] = {
+        {"Enter", {VK_RETURN}},    {"Space", {VK_SPACE}},     {"Alt+O", {VK_MENU, 'O'}}, {"Alt+C", {VK_MENU, 'C'}},
+        {"Alt+S", {VK_MENU, 'S'}}, {"Alt+N", {VK_MENU, 'N'}}, {"Alt+P", {VK_MENU, 'P'}}, {"Alt+L", {VK_MENU, 'L'}},
+        {"Alt+M", {VK_MENU, 'M'}}, {"Alt+F", {VK_MENU, 'F'}},
+    };
+    for (const Close& c : closes) {
+        SCOPED_TRACE(c.how);
+        ASSERT_TRUE(tray->Click(*tray->FindByPid(pid, 1), WM_RBUTTONDOWN));
+        ASSERT_TRUE(WaitForTrayMenu());
+        c.close();
+        ASSERT_TRUE(WaitUntil([] { return !IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
+        Pump(200);  // the menu's own clean-up runs after it has gone
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof(gui);
+        ASSERT_TRUE(GetGUIThreadInfo(thread, &gui));
+        EXPECT_FALSE(gui.hwndFocus && IsChild(f.options, gui.hwndFocus)) << "the focus is on a hidden control";
+
+        for (const Keys& k : keys) {
+            SCOPED_TRACE(k.name);
+            State before = now();
+            PressChord(k.chord);
+            Pump(200);
+            HWND menu = FindWindowW(L"#32768", nullptr);
+            if (menu && IsWindowVisible(menu)) {
+                ADD_FAILURE() << "a menu of the hidden window opened";
+                PressKey(VK_ESCAPE);
+                PressKey(VK_ESCAPE);
+                Pump(200);
+            }
+            State after = now();
+            EXPECT_FALSE(IsWindowVisible(f.main));
+            EXPECT_EQ(before.ticks, after.ticks);
+            EXPECT_EQ(before.storedValues, after.storedValues) << "the settings were saved";
+            EXPECT_EQ(before.addsAndDeletes, after.addsAndDeletes) << "the tray icons were laid out again";
+        }
+    }
+    EXPECT_TRUE(f.process.Running());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,17 +55,22 @@ std::wstring ShortcutPath()
     return Folder(CSIDL_PROGRAMS) + L"\\Fenlow.lnk";
 }
 
+// A path relative to this program's folder, as CMake writes it.
+std::wstring BuildFile(std::wstring rel)
+{
+    for (wchar_t& c : rel)
+        if (c == L'/')
+            c = L'\\';
+    return ExeNextToMe(rel);
+}
+
 // A release file, relative to this program's folder: the path in the environment variable when
 // it is set (the signed release's files), else `fallback` (this build's).
 std::wstring ReleaseFile(const wchar_t* variable, std::wstring fallback)
 {
     wchar_t value[MAX_PATH] = {};
     DWORD n = GetEnvironmentVariableW(variable, value, MAX_PATH);
-    std::wstring rel = n > 0 && n < MAX_PATH ? value : fallback;
-    for (wchar_t& c : rel)
-        if (c == L'/')
-            c = L'\\';
-    return ExeNextToMe(rel);
+    return BuildFile(n > 0 && n < MAX_PATH ? value : fallback);
 }
 
 std::wstring SetupPath()
@@ -167,6 +173,37 @@ std::string Narrow(const std::wstring& w)
     if (n > 1)
         WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], n, nullptr, nullptr);
     return s;
+}
+
+// NAME=value, one a line, as the installer's build writes them; empty if it cannot be read.
+std::map<std::string, std::string> ReadFacts(const std::wstring& path)
+{
+    std::map<std::string, std::string> facts;
+    std::vector<char> bytes = ReadBytes(path);
+    std::string text(bytes.begin(), bytes.end());
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            facts[line.substr(0, equals)] = line.substr(equals + 1);
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return facts;
+}
+
+// The installer finds a running Fenlow by its main window class and ends it with the tray menu's
+// Exit command: both as makensis saw them, against what the program is built with.
+TEST(InstallerIdsTest, AreTheProgramsOwn)
+{
+    const std::wstring path = BuildFile(Widen(FENLOW_INSTALLER_IDS_RELPATH));
+    std::map<std::string, std::string> ids = ReadFacts(path);
+    ASSERT_EQ(2u, ids.size()) << Narrow(path);
+    EXPECT_EQ(std::wstring(kMainWindowClass), Widen(ids["MAIN_CLASS"].c_str())) << "the main window's class";
+    EXPECT_EQ(std::to_string(IDM_TRAY_EXIT), ids["IDM_TRAY_EXIT"]) << "the Exit command";
 }
 
 class ReleaseTest : public ::testing::Test
@@ -298,7 +335,7 @@ TEST_F(ReleaseTest, InstalledFenlowStartsAndQuitsFromItsTrayMenu)
     ASSERT_EQ(0u, Install(L"/S"));
     Process fenlow = Launch(InstalledExe());
     ASSERT_TRUE(fenlow) << "error " << GetLastError();
-    HWND main = WaitForWindow(fenlow.Pid(), L"dorncapplication", 10000);
+    HWND main = WaitForMainWindow(fenlow.Pid(), 10000);
     ASSERT_TRUE(main);
     EXPECT_TRUE(fenlow.Running());
 
@@ -313,7 +350,7 @@ TEST_F(ReleaseTest, InstallingOverARunningFenlowEndsItFirst)
     ASSERT_EQ(0u, Install(L"/S"));
     Process fenlow = Launch(InstalledExe());
     ASSERT_TRUE(fenlow);
-    ASSERT_TRUE(WaitForWindow(fenlow.Pid(), L"dorncapplication", 10000));
+    ASSERT_TRUE(WaitForMainWindow(fenlow.Pid(), 10000));
 
     ASSERT_EQ(0u, Install(L"/S"));
     DWORD code = ~0u;
@@ -370,8 +407,8 @@ TEST_F(ReleaseTest, UninstallEndsTheRunningInstalledFenlowAndNoOtherCopy)
     Process portable = Launch(L"fenlow.exe");  // the build's own copy, outside the installation
     ASSERT_TRUE(installed);
     ASSERT_TRUE(portable);
-    ASSERT_TRUE(WaitForWindow(installed.Pid(), L"dorncapplication", 10000));
-    HWND portableMain = WaitForWindow(portable.Pid(), L"dorncapplication", 10000);
+    ASSERT_TRUE(WaitForMainWindow(installed.Pid(), 10000));
+    HWND portableMain = WaitForMainWindow(portable.Pid(), 10000);
     ASSERT_TRUE(portableMain);
 
     ASSERT_TRUE(Uninstall(L"/S"));

@@ -19,7 +19,7 @@ build() {  # folder
     git -C "$1/src" checkout -q --detach "$commit"
     # Every build folder (one with a CMakeCache.txt) stays behind, and so does .git.
     tar -C "$src" --exclude=./.git --exclude-tag-all=CMakeCache.txt -cf - . | tar -C "$1/src" -xf -
-    if ! FENLOW_TESTS=OFF FENLOW_SIGN_PFX= FENLOW_SIGN_PASSWORD_FILE= FENLOW_DOWNLOAD_URL= \
+    if ! FENLOW_TESTS=OFF FENLOW_SIGN_PFX='' FENLOW_SIGN_PASSWORD_FILE='' FENLOW_DOWNLOAD_URL='' \
          "$1/src/scripts/release.sh" "$1/build" >"$1.log" 2>&1; then
         cat "$1.log"; echo "FAIL: the build in $1 failed"; exit 1
     fi
@@ -31,7 +31,7 @@ fail=0
 a=$work/one/build/release b=$work/second-copy/build/release
 echo "SHA256SUMS of the first build:"; cat "$a/SHA256SUMS"
 echo "SHA256SUMS of the second build:"; cat "$b/SHA256SUMS"
-[ -s "$a/SHA256SUMS" ] && cmp -s "$a/SHA256SUMS" "$b/SHA256SUMS" || { echo "FAIL: SHA256SUMS differ"; fail=1; }
+if ! { [ -s "$a/SHA256SUMS" ] && cmp -s "$a/SHA256SUMS" "$b/SHA256SUMS"; }; then echo "FAIL: SHA256SUMS differ"; fail=1; fi
 for f in "$a"/*.exe "$a"/*.zip "$work/one/build/installer/stage/fenlow.exe"; do
     grep -qx "$(sha256sum "$f" | cut -d' ' -f1)  $(basename "$f")" "$a/SHA256SUMS" ||
         { echo "FAIL: SHA256SUMS is wrong for $(basename "$f")"; fail=1; }

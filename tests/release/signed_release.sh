@@ -3,17 +3,30 @@
 # osslsigncode and that certificate as the only trusted root, that fenlow.exe (as built and inside
 # both packages), the uninstaller the installer carries and the installer itself verify, and
 # that one changed byte breaks each of them. The password must appear nowhere in the build.
-# The build stays in WORK for the install test under Wine.
+# Each run works in a folder of its own next to WORK, so that runs side by side never meet; WORK
+# then links to the last run that passed, whose build the install test under Wine uses.
 # Usage: signed_release.sh SOURCE_DIR WORK [TOOLCHAIN_FILE]
 set -euo pipefail
-src=$1 work=$2 toolchain=${3:-}
+src=$1 link=$2 toolchain=${3:-}
+. "$src/scripts/common.sh"
 url=https://downloads.example.org/fenlow-test
 for tool in openssl osslsigncode 7z python3; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
 done
-keys=$(mktemp -d "${TMPDIR:-/tmp}/fenlow-sign.XXXXXX")
-trap 'rm -rf "$keys"' EXIT
+# WORK is a link these runs make, or a folder that runs before it was a link left: the files they
+# always wrote mark it. Anything else there is not this test's to replace.
+old_layout() { [ -f "$link/build.log" ] && [ -f "$link/build/CMakeCache.txt" ]; }
+if [ -e "$link" ] && [ ! -L "$link" ] && ! old_layout; then
+    echo "FAIL: $link is not this test's work folder; not replacing it"; exit 1
+fi
+keys="" work="" passed=""
+# The keys always go; this run's folder stays only if the run passed.
+trap '[ -z "$keys" ] || rm -rf -- "$keys"; [ -z "$work" ] || [ -n "$passed" ] || remove_made "$work"' EXIT
 trap 'exit 1' INT TERM
+keys=$(mktemp -d "${TMPDIR:-/tmp}/fenlow-sign.XXXXXX")
+mkdir -p "$(dirname "$link")"
+work=$(mktemp -d "$link.XXXXXX")
+mark_made "$work"
 
 # A certificate good for code signing only, and a PFX locked with a random password.
 password=fenlow-$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')
@@ -24,11 +37,9 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/key.pem" -out "$keys/ce
 openssl pkcs12 -export -inkey "$keys/key.pem" -in "$keys/cert.pem" -out "$keys/sign.pfx" \
         -passout "file:$keys/password"
 
-rm -rf "$work"
-mkdir -p "$work"
 build=$work/build
 if ! FENLOW_TESTS=OFF FENLOW_SIGN_PFX=$keys/sign.pfx FENLOW_SIGN_PASSWORD_FILE=$keys/password \
-     FENLOW_SIGN_TIMESTAMP_URL= FENLOW_DOWNLOAD_URL=$url/ FENLOW_TOOLCHAIN=$toolchain "$src/scripts/release.sh" "$build" >"$work/build.log" 2>&1; then
+     FENLOW_SIGN_TIMESTAMP_URL='' FENLOW_DOWNLOAD_URL=$url/ FENLOW_TOOLCHAIN=$toolchain "$src/scripts/release.sh" "$build" >"$work/build.log" 2>&1; then
     cat "$work/build.log"; echo "FAIL: the signed release build failed"; exit 1
 fi
 grep -E '^(Signed|Unsigned) ' "$work/build.log" || true
@@ -76,5 +87,21 @@ grep -q '^Signed release' "$work/build.log" || { echo "FAIL: the build does not 
 # download folder this build was given.
 python3 "$src/tests/release/check_manifests.py" "$release" "$build/version-facts.txt" "$url" || fail=1
 
-[ $fail = 0 ] && echo "signed release ok: $(sha256sum "$setup" | cut -d' ' -f1)  $(basename "$setup")"
-exit $fail
+[ $fail = 0 ] || exit 1
+echo "signed release ok: $(sha256sum "$setup" | cut -d' ' -f1)  $(basename "$setup")"
+
+# WORK moves to this run in one step (a rename): a reader sees the run before or this one, whole.
+before=$(readlink "$link" 2>/dev/null || true)
+if [ -e "$link" ] && [ ! -L "$link" ] && old_layout; then rm -rf -- "$link"; fi
+ln -sfn "${work##*/}" "$work.link"
+mv -T "$work.link" "$link"
+passed=1
+touch "$work/.fenlow-passed"
+# Earlier runs go: those that passed, but for the one WORK named until now (its install test may
+# still be reading it), and those that died long ago (a run takes minutes).
+for old in "$link".??????; do
+    if [ -d "$old" ] && [ "$old" != "$work" ] && [ "${old##*/}" != "$before" ] &&
+       { [ -f "$old/.fenlow-passed" ] || [ -n "$(find "$old" -maxdepth 0 -mmin +1440)" ]; }; then
+        remove_made "$old" || true
+    fi
+done

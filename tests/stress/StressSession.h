@@ -1,11 +1,15 @@
 // The end-to-end fixture for the stress tests, with the measurements they share.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "FenlowSession.h"
+#include "SettingsFlags.h"
 #include "StressProbe.h"
 
 namespace e2e {
@@ -34,14 +38,44 @@ protected:
     // The settings key with every icon and every popup chosen, Init set: starts in the tray.
     void StoreAllOn()
     {
-        StoreFlags({{"Init", 1},
-                    {"Tray", 1},
-                    {"CapLock", 1},
-                    {"ScrLock", 1},
-                    {"NumLock", 1},
-                    {"CapLockMsg", 1},
-                    {"ScrLockMsg", 1},
-                    {"NumLockMsg", 1}});
+        for (const settings_flags::FlagRef& flag : settings_flags::kFlags)
+            ASSERT_TRUE(registry.SetBinary(flag.name, {1}));
+    }
+
+    // Caps Lock's and Num Lock's icons chosen, Scroll Lock's not, so three of the four slots stay
+    // empty; started in the tray with Num Lock turned on afterwards. Check `main` before use.
+    Fenlow StartWithCapsAndNum()
+    {
+        StoreFlags({{"Init", 1}, {"CapLock", 1}, {"ScrLock", 0}, {"NumLock", 1}});
+        Fenlow f = Start();
+        if (!f.main)
+            return f;
+        EXPECT_EQ((std::vector<UINT>{1, 3}), TrayIdsOf(f.process.Pid()));
+        EXPECT_TRUE(SetLock(VK_NUMLOCK, true));
+        return f;
+    }
+
+    std::vector<UINT> SortedTrayIds(DWORD pid) const
+    {
+        std::vector<UINT> ids = TrayIdsOf(pid);
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
+
+    // The adds logged from call `from` on, and how many of them were refused; each must be for
+    // Caps Lock's or Num Lock's icon.
+    std::pair<int, int> AddsOfCapsAndNum(size_t from = 0) const
+    {
+        int adds = 0, refused = 0;
+        std::vector<TrayCall> calls = tray->Calls();
+        for (size_t i = from; i < calls.size(); ++i) {
+            if (calls[i].op != NIM_ADD)
+                continue;
+            ++adds;
+            refused += !calls[i].result;
+            EXPECT_TRUE(calls[i].id == 1 || calls[i].id == 3) << "icon " << calls[i].id << " added";
+        }
+        return {adds, refused};
     }
 
     // For long runs: a tray that counts calls and decodes pictures only when asked. Before Start.

@@ -33,7 +33,7 @@ protected:
                                        << line.size() << " characters, the first " << same << " the same";
         }
 
-        f.main = WaitForWindow(f.process.Pid(), L"dorncapplication", 10000, true);
+        f.main = WaitForMainWindow(f.process.Pid(), 10000, true);
         ASSERT_TRUE(f.main) << "no settings window";
         ASSERT_TRUE(WaitUntil([&] { return (f.status = FindChildByClass(f.main, L"msctls_statusbar32")) != nullptr; }));
         DWORD pid = f.process.Pid();

@@ -2,6 +2,10 @@
 // arrive there as sent, and the program writes nothing while they pass.
 #include "StressSession.h"
 
+#include <iterator>
+
+#include "SettingsFlags.h"
+
 using namespace e2e;
 
 namespace {
@@ -94,11 +98,10 @@ TEST_F(StressFenlow, TenThousandKeysPassUnchangedAndNothingIsWritten)
 {
     // Every value in a form that any save would change (Wine does not count a write of the same
     // data as a change): two bytes, the first deciding, so that a save's single byte differs.
-    const char* const names[] = {"Init",    "Tray",       "CapLock",    "ScrLock",
-                                 "NumLock", "CapLockMsg", "ScrLockMsg", "NumLockMsg"};
     const uint8_t firsts[] = {0x03, 0x00, 0x07, 0x02, 0x09, 0x04, 0x00, 0x05};
-    for (int i = 0; i < 8; ++i)
-        ASSERT_TRUE(registry.SetBinary(names[i], {firsts[i], 0x5A}));
+    static_assert(std::size(firsts) == std::size(settings_flags::kFlags), "one byte for each value");
+    for (size_t i = 0; i < std::size(firsts); ++i)
+        ASSERT_TRUE(registry.SetBinary(settings_flags::kFlags[i].name, {firsts[i], 0x5A}));
     UseLeanTray();
     Fenlow f = Start();
     ASSERT_TRUE(f.main);

@@ -13,6 +13,7 @@
 #include "FakeTray.h"
 #include "FenlowDriver.h"
 #include "FreshProcess.h"
+#include "Growth.h"
 #include "InProcessApp.h"
 #include "StressProbe.h"
 #include "resource.h"
@@ -21,52 +22,12 @@ using namespace Dorn32::Windows;
 
 namespace {
 
-// Objects that may appear once and stay (caches, a first brush): not growth with the count.
-const long kSlack = 4;
-// The heap may take a page or a few for its own books; a leak of even 10 bytes a round shows.
-const long long kMemorySlack = 64 * 1024;
+using growth::Sample;
 
-struct Counts
-{
-    long gdi;
-    long user;
-    SIZE_T memory;
-};
-
-Counts Take()
+Sample Take()
 {
     e2e::Pump(50);
-    return {e2e::GdiObjects(GetCurrentProcess()).value, e2e::OwnUserObjects().value,
-            e2e::PrivateBytes(GetCurrentProcess())};
-}
-
-long long MemoryGrowth(const Counts& before, const Counts& after)
-{
-    return static_cast<long long>(after.memory) - static_cast<long long>(before.memory);
-}
-
-void Report(const char* what, int times, const Counts& before, const Counts& after)
-{
-    std::printf("%s x%d: GDI %ld -> %ld, USER %ld -> %ld, private bytes %lu -> %lu (%s; %s)\n", what, times, before.gdi,
-                after.gdi, before.user, after.user, static_cast<unsigned long>(before.memory),
-                static_cast<unsigned long>(after.memory), e2e::GdiObjects(GetCurrentProcess()).source.c_str(),
-                e2e::OwnUserObjects().source.c_str());
-    ::testing::Test::RecordProperty(std::string(what) + "_gdi_growth", static_cast<int>(after.gdi - before.gdi));
-    ::testing::Test::RecordProperty(std::string(what) + "_user_growth", static_cast<int>(after.user - before.user));
-    ::testing::Test::RecordProperty(std::string(what) + "_private_bytes_growth",
-                                    static_cast<int>(MemoryGrowth(before, after)));
-}
-
-void ExpectFlat(const Counts& before, const Counts& after, bool memoryToo = false)
-{
-    ASSERT_GT(before.gdi, 0) << "no GDI count on this system";
-    ASSERT_GT(before.user, 0) << "no USER count on this system";
-    EXPECT_LE(after.gdi - before.gdi, kSlack);
-    EXPECT_LE(after.user - before.user, kSlack);
-    if (memoryToo) {
-        ASSERT_GT(before.memory, 0u);
-        EXPECT_LE(MemoryGrowth(before, after), kMemorySlack);
-    }
+    return {e2e::GdiObjects(GetCurrentProcess()), e2e::OwnUserObjects(), e2e::PrivateBytes(GetCurrentProcess())};
 }
 
 // The application's windows as start-up makes them, without its pump: once per process, each
@@ -103,12 +64,11 @@ TEST_F(StressInProcess, TaskbarRestartsLeaveOneMenuAndTheSameObjects)
     ASSERT_NE(0u, g_app.m_taskbarCreatedMsg);
     auto restart = [&] { SendMessageA(g_app.m_hWnd, g_app.m_taskbarCreatedMsg, 0, 0); };
     restart();  // first reload: anything made once is made now
-    Counts before = Take();
+    Sample before = Take();
     for (int i = 0; i < 100; ++i)
         restart();
-    Counts after = Take();
-    Report("taskbar_restart_inprocess", 100, before, after);
-    ExpectFlat(before, after);
+    Sample after = Take();
+    growth::ExpectFlat("taskbar_restart_inprocess", 100, before, after, false);
     EXPECT_TRUE(IsMenu(g_app.m_trayMenu));
     EXPECT_EQ(3u, tray->Icons().size());
 }
@@ -150,13 +110,12 @@ TEST_F(StressInProcess, AboutBoxShowingsLeaveTheSameObjects)
 {
     ShowAboutOnce();
     ASSERT_EQ(1, g_aboutShown) << "the about box did not show";
-    Counts before = Take();
+    Sample before = Take();
     for (int i = 0; i < 300; ++i)
         ShowAboutOnce();
-    Counts after = Take();
+    Sample after = Take();
     EXPECT_EQ(301, g_aboutShown);
-    Report("about_inprocess", 300, before, after);
-    ExpectFlat(before, after);
+    growth::ExpectFlat("about_inprocess", 300, before, after, false);
 }
 
 // Watched Caps Lock changes: every refresh that sees one shows the popup.
@@ -181,7 +140,7 @@ TEST_F(StressInProcess, ThousandPopupsLeaveTheSameObjects)
         toggler.ToggleAndRefresh();
         UpdateWindow(g_app.m_dlgNotify.m_hWnd);
     }
-    Counts before = Take();
+    Sample before = Take();
     int shown = 0;
     for (int i = 0; i < 1000; ++i) {
         toggler.ToggleAndRefresh();
@@ -190,24 +149,22 @@ TEST_F(StressInProcess, ThousandPopupsLeaveTheSameObjects)
         UpdateWindow(g_app.m_dlgNotify.m_hWnd);
     }
     EXPECT_EQ(1000, shown);
-    Counts after = Take();
-    Report("popup_inprocess", 1000, before, after);
-    ExpectFlat(before, after, true);
+    Sample after = Take();
+    growth::ExpectFlat("popup_inprocess", 1000, before, after, true);
 }
 
 TEST_F(StressInProcess, TenThousandRefreshesLeaveTheSameObjects)
 {
     Toggler toggler;
     toggler.ToggleAndRefresh();
-    Counts before = Take();
+    Sample before = Take();
     size_t callsBefore = tray->CallCount();
     for (int i = 0; i < 10000; ++i)
         SendMessageA(g_app.m_hWnd, WM_TIMER, kRefreshTimerId, 0);
     // Six tray requests each: they all ran in full.
     EXPECT_EQ(60000u, tray->CallCount() - callsBefore);
-    Counts after = Take();
-    Report("refresh_inprocess", 10000, before, after);
-    ExpectFlat(before, after, true);
+    Sample after = Take();
+    growth::ExpectFlat("refresh_inprocess", 10000, before, after, true);
     EXPECT_FALSE(IsWindowVisible(g_app.m_dlgNotify.m_hWnd));
 }
 

@@ -1,22 +1,14 @@
 // The real program repeating what a long session repeats: about box showings and popups leave
 // its GDI and USER object counts and its private memory flat. (Ten thousand refreshes are
 // counted in-process, in inprocess_leaks_test.cpp, where they cost less than half as much.)
+#include "Growth.h"
 #include "StressSession.h"
 
 using namespace e2e;
 
 namespace {
 
-const long kObjectSlack = 4;
-// The heap may take a page or a few for its own books; a leak of even 100 bytes a round shows.
-const long long kMemorySlack = 64 * 1024;
-
-struct Sample
-{
-    ObjectCount gdi;
-    ObjectCount user;
-    SIZE_T memory;
-};
+using growth::Sample;
 
 Sample Take(const Fenlow& f)
 {
@@ -26,26 +18,6 @@ Sample Take(const Fenlow& f)
 
 class StressLeaks : public StressFenlow
 {
-protected:
-    // `allowance`: bytes that something outside the program is known to keep, measured alongside.
-    void Check(const char* what, int times, const Sample& before, const Sample& after, long long allowance = 0)
-    {
-        std::printf("%s x%d: GDI %ld -> %ld [%s]; USER %ld -> %ld [%s]; private bytes %lu -> %lu\n", what, times,
-                    before.gdi.value, after.gdi.value, before.gdi.source.c_str(), before.user.value, after.user.value,
-                    before.user.source.c_str(), static_cast<unsigned long>(before.memory),
-                    static_cast<unsigned long>(after.memory));
-        Figure(std::string(what) + "_gdi_growth", after.gdi.value - before.gdi.value);
-        Figure(std::string(what) + "_user_growth", after.user.value - before.user.value);
-        long long grown = static_cast<long long>(after.memory) - static_cast<long long>(before.memory);
-        Figure(std::string(what) + "_private_bytes_growth", grown, " B");
-        ASSERT_GT(before.gdi.value, 0) << before.gdi.source;
-        ASSERT_GT(before.user.value, 0) << before.user.source;
-        ASSERT_GT(before.memory, 0u);
-        EXPECT_LE(after.gdi.value - before.gdi.value, kObjectSlack);
-        EXPECT_LE(after.user.value - before.user.value, kObjectSlack);
-        EXPECT_LE(grown, kMemorySlack + (allowance > 0 ? allowance : 0))
-            << "of which allowed for outside the program: " << allowance;
-    }
 };
 
 // The about box of process `pid` once it is up.
@@ -120,7 +92,7 @@ TEST_F(StressLeaks, ThreeHundredAboutBoxesLeaveNothingBehind)
     Figure("about_wine_edit_control_bytes", wine, " B");
     std::printf("about: Wine's edit control alone keeps %lld bytes over 300 showings of %u characters\n", wine,
                 static_cast<unsigned>(aboutText.size()));
-    Check("about", 300, before, after, wine);
+    growth::ExpectFlat("about", 300, before, after, true, wine);
 }
 
 TEST_F(StressLeaks, ThousandPopupsLeaveNothingBehind)
@@ -145,7 +117,7 @@ TEST_F(StressLeaks, ThousandPopupsLeaveNothingBehind)
         shown += toggle(i);
     EXPECT_EQ(1000, shown);
     ASSERT_TRUE(f.process.Running());
-    Check("popup", 1000, before, Take(f));
+    growth::ExpectFlat("popup", 1000, before, Take(f), true);
     ASSERT_TRUE(AllLocksOff());
 }
 

@@ -4,14 +4,15 @@
 #include <array>
 #include <thread>
 
+#include "SettingsFlags.h"
+
 using namespace e2e;
+using settings_flags::kFlags;
 
 namespace {
 
 const int kRounds = 150;
 
-const char* const kNames[] = {"Init",    "Tray",       "CapLock",    "ScrLock",
-                              "NumLock", "CapLockMsg", "ScrLockMsg", "NumLockMsg"};
 // The options boxes of flags 2 to 8, in flag order.
 const int kBoxes[] = {IDC_HIDE_TRAY, IDC_ICON_CAPS,  IDC_ICON_SCROLL, IDC_ICON_NUM,
                       IDC_MSG_CAPS,  IDC_MSG_SCROLL, IDC_MSG_NUM};
@@ -78,13 +79,13 @@ TEST_F(StressFenlow, TwoInstancesSavingTogetherLeaveEightValidValues)
     EXPECT_EQ(8u, values.size());
     Flags stored = {};
     for (int i = 0; i < 8; ++i) {
-        std::optional<RegValue> v = registry.Read(kNames[i]);
-        ASSERT_TRUE(v) << kNames[i];
-        EXPECT_EQ(static_cast<DWORD>(REG_BINARY), v->type) << kNames[i];
-        ASSERT_EQ(1u, v->data.size()) << kNames[i];
-        EXPECT_LE(v->data[0], 1) << kNames[i];
+        std::optional<RegValue> v = registry.Read(kFlags[i].name);
+        ASSERT_TRUE(v) << kFlags[i].name;
+        EXPECT_EQ(static_cast<DWORD>(REG_BINARY), v->type) << kFlags[i].name;
+        ASSERT_EQ(1u, v->data.size()) << kFlags[i].name;
+        EXPECT_LE(v->data[0], 1) << kFlags[i].name;
         stored[i] = v->data[0];
-        EXPECT_TRUE(stored[i] == savedA.back()[i] || stored[i] == savedB.back()[i]) << kNames[i];
+        EXPECT_TRUE(stored[i] == savedA.back()[i] || stored[i] == savedB.back()[i]) << kFlags[i].name;
     }
     EXPECT_EQ(1, stored[0]);
     std::printf("two instances: the key holds %u values:", static_cast<unsigned>(values.size()));
@@ -110,7 +111,7 @@ TEST_F(StressFenlow, TwoInstancesSavingTogetherLeaveEightValidValues)
     ASSERT_TRUE(c.main);
     EXPECT_FALSE(IsWindowVisible(c.main));
     for (int b2 = 0; b2 < 7; ++b2)
-        EXPECT_EQ(stored[b2 + 1] ? BST_CHECKED : BST_UNCHECKED, CheckState(c.Box(kBoxes[b2]))) << kNames[b2 + 1];
+        EXPECT_EQ(stored[b2 + 1] ? BST_CHECKED : BST_UNCHECKED, CheckState(c.Box(kBoxes[b2]))) << kFlags[b2 + 1].name;
 }
 
 }  // namespace

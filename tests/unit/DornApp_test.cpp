@@ -12,6 +12,9 @@ using namespace Dorn32::Windows;
 
 namespace {
 
+// Written out, not taken from DornApp.h: running copies of every release are found by this name.
+const char kDefaultClassName[] = "dorncapplication";
+
 // A main window that records what its window procedure saw.
 class RecordingApp : public DornApp
 {
@@ -120,8 +123,8 @@ TEST_F(DornAppTest, DefaultClassNameAndPresetIconAreKept)
     WNDCLASSEXA existing = {};
     existing.cbSize = sizeof(existing);
     // An earlier test of this process may have registered it; its windows are gone by now.
-    if (GetClassInfoExA(GetModuleHandleA(nullptr), "dorncapplication", &existing)) {
-        ASSERT_TRUE(UnregisterClassA("dorncapplication", GetModuleHandleA(nullptr))) << GetLastError();
+    if (GetClassInfoExA(GetModuleHandleA(nullptr), kDefaultClassName, &existing)) {
+        ASSERT_TRUE(UnregisterClassA(kDefaultClassName, GetModuleHandleA(nullptr))) << GetLastError();
     }
     RecordingApp app(nullptr);
     HICON preset = LoadIconA(nullptr, IDI_WARNING);
@@ -129,11 +132,11 @@ TEST_F(DornAppTest, DefaultClassNameAndPresetIconAreKept)
     app.m_iconName = IDI_APPLICATION;
     ASSERT_NE(0, app.RegisterWindowClass());
     EXPECT_EQ(preset, app.m_wndClass.hIcon);
-    EXPECT_STREQ("dorncapplication", app.m_wndClass.lpszClassName);
+    EXPECT_STREQ(kDefaultClassName, app.m_wndClass.lpszClassName);
     ASSERT_TRUE(app.CreateMainWindow());
     char cls[64] = {};
     GetClassNameA(app.m_hWnd, cls, sizeof(cls));
-    EXPECT_STREQ("dorncapplication", cls);
+    EXPECT_STREQ(kDefaultClassName, cls);
     DestroyWindow(app.m_hWnd);
 }
 

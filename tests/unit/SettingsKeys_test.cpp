@@ -88,6 +88,35 @@ TEST_F(SettingsKeysTest, TheMainWindowHandsTheFocusToTheDialogAndGetsItBackWhere
     DestroyWindow(other);
 }
 
+// Hidden (by Cancel, say) or minimised, the window keeps the focus itself whatever activates it,
+// and hands it back to the box left last once it is shown again.
+TEST_F(SettingsKeysTest, AHiddenOrMinimisedWindowKeepsTheFocusFromTheDialog)
+{
+    struct Case
+    {
+        const char* name;
+        int hide;
+        int focusAfterShow;  // a minimised window's controls cannot take the focus, a hidden one's can
+    };
+    const Case cases[] = {{"hidden", SW_HIDE, IDOK}, {"minimised", SW_MINIMIZE, IDC_ICON_SCROLL}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShowWithFocusLeftOn(IDC_ICON_SCROLL);
+        ASSERT_EQ(Item(IDC_ICON_SCROLL), GetFocus());
+        g_app.ShowWindow(c.hide);
+        SetActiveWindow(g_app.m_hWnd);
+        EXPECT_FALSE(IsChild(g_app.m_dlgOpciones.m_hWnd, GetFocus())) << "activated";
+        SetFocus(g_app.m_hWnd);
+        EXPECT_FALSE(IsChild(g_app.m_dlgOpciones.m_hWnd, GetFocus())) << "focused";
+        SetFocus(Item(IDOK));  // as a dialog does when it is made
+        SetFocus(g_app.m_hWnd);
+        EXPECT_FALSE(IsChild(g_app.m_dlgOpciones.m_hWnd, GetFocus())) << "focused after a control had it";
+
+        g_app.ShowWindow(SW_SHOWNORMAL);
+        EXPECT_EQ(Item(c.focusAfterShow), GetFocus()) << "shown again, where it was left";
+    }
+}
+
 TEST_F(SettingsKeysTest, EscEnterTabAndAltLettersWork)
 {
     const LPARAM kAltDown = 1 << 29;  // the context bit: Alt is held

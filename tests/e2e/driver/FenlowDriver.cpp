@@ -5,7 +5,11 @@
 #include <set>
 #include <utility>
 
+#include "DornApp.h"
+
 namespace e2e {
+
+const wchar_t kMainWindowClass[] = L"" DORN_DEFAULT_CLASS_NAME;
 
 // ------------------------------------------------------------------------------------------
 // Processes
@@ -222,6 +226,11 @@ HWND WaitForWindow(DWORD pid, const std::wstring& cls, DWORD timeoutMs, bool vis
     return result;
 }
 
+HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs, bool visible)
+{
+    return WaitForWindow(pid, kMainWindowClass, timeoutMs, visible);
+}
+
 std::vector<HWND> Children(HWND parent)
 {
     std::vector<HWND> found;
@@ -428,12 +437,34 @@ void PressKey(WORD vk)
 
 void PressChord(std::initializer_list<WORD> keys)
 {
+    PressChord(std::vector<WORD>(keys));
+}
+
+void PressChord(const std::vector<WORD>& keys)
+{
     std::vector<INPUT> inputs;
     for (WORD vk : keys)
         inputs.push_back(KeyInput(vk, false));
     for (auto it = keys.end(); it != keys.begin();)
         inputs.push_back(KeyInput(*--it, true));
     Send(inputs);
+}
+
+void ClickAt(POINT screen)
+{
+    // Absolute mouse coordinates run from 0 to 65535 over the primary screen.
+    const int kAbsoluteSpan = 65535;
+    INPUT in[3] = {};
+    for (INPUT& one : in) {
+        one.type = INPUT_MOUSE;
+        one.mi.dx = MulDiv(screen.x, kAbsoluteSpan, GetSystemMetrics(SM_CXSCREEN) - 1);
+        one.mi.dy = MulDiv(screen.y, kAbsoluteSpan, GetSystemMetrics(SM_CYSCREEN) - 1);
+        one.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+    }
+    in[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+    in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    Send(std::vector<INPUT>(in, in + 3));
 }
 
 void TypeText(const std::wstring& text)

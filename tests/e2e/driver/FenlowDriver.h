@@ -71,6 +71,10 @@ std::vector<HWND> TopWindows(DWORD pid, const std::wstring& cls = L"");
 // Waits for a top-level window of `pid` and class `cls` (visible if `visible`); null on timeout.
 // It may be found while still in WM_CREATE: wait for its controls with WaitForChild.
 HWND WaitForWindow(DWORD pid, const std::wstring& cls, DWORD timeoutMs = 5000, bool visible = false);
+// The class of Fenlow's main window, as the framework registers it.
+extern const wchar_t kMainWindowClass[];
+// Waits for Fenlow's main window in `pid`, as WaitForWindow does.
+HWND WaitForMainWindow(DWORD pid, DWORD timeoutMs = 5000, bool visible = false);
 // All descendants of `parent`, depth first.
 std::vector<HWND> Children(HWND parent);
 // First descendant with control id `id`, or null.
@@ -120,6 +124,9 @@ void KeyUp(WORD vk);
 void PressKey(WORD vk);
 // All keys down in order, then up in reverse order, e.g. {VK_MENU, VK_F4}.
 void PressChord(std::initializer_list<WORD> keys);
+void PressChord(const std::vector<WORD>& keys);
+// A left click at a point of the screen, through SendInput.
+void ClickAt(POINT screen);
 // Characters as KEYEVENTF_UNICODE input (WM_CHAR in the focused window).
 void TypeText(const std::wstring& text);
 

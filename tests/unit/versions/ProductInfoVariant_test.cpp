@@ -37,6 +37,32 @@ void ExpectGuardIntact()
     }
 }
 
+// What Load makes of this program's version block: each field, and the about text's head with
+// what follows it.
+struct Expected
+{
+    const char* name;
+    const char* company;
+    const char* productVersion;
+    const char* fileVersion;
+    const char* copyright;
+    std::string afterHead;
+};
+
+void ExpectLoaded(const char* givenName, const wchar_t* disclaimer, const Expected& e)
+{
+    PrepareRecord();
+    g_record.info.Load(givenName, disclaimer);
+    EXPECT_STREQ(e.name, g_record.info.productName);
+    EXPECT_STREQ(e.company, g_record.info.companyName);
+    EXPECT_STREQ(e.productVersion, g_record.info.productVersion);
+    EXPECT_STREQ(e.fileVersion, g_record.info.fileVersion);
+    EXPECT_STREQ(e.copyright, g_record.info.legalCopyright);
+    EXPECT_EQ(about::Head(e.name, e.productVersion, e.copyright, e.fileVersion, e.company) + e.afterHead,
+              std::string(g_record.info.aboutText));
+    ExpectGuardIntact();
+}
+
 #if defined(PRODUCTINFO_VARIANT_NOVERSION)
 
 TEST(ProductInfoNoVersion, EveryFieldFallsBack)
@@ -44,17 +70,8 @@ TEST(ProductInfoNoVersion, EveryFieldFallsBack)
     EXPECT_STREQ("", GetVersionString("ProductName"));
     EXPECT_STREQ("", GetVersionString("CompanyName"));
 
-    PrepareRecord();
-    g_record.info.Load("Fenlow", L"\r\n\r\nfin\r\n");
-    EXPECT_STREQ("Fenlow", g_record.info.productName);
-    EXPECT_STREQ("Tavrin", g_record.info.companyName);
-    EXPECT_STREQ("0.n", g_record.info.productVersion);
-    EXPECT_STREQ("0.n.0.n", g_record.info.fileVersion);
-    EXPECT_STREQ("", g_record.info.legalCopyright);
+    ExpectLoaded("Fenlow", L"\r\n\r\nfin\r\n", {"Fenlow", "Tavrin", "0.n", "0.n.0.n", "", "\r\n\r\nfin\r\n\r\n"});
     EXPECT_STREQ(kBuildBits, g_record.info.platformBits);
-    EXPECT_EQ(about::Head("Fenlow", "0.n", "", "0.n.0.n", "Tavrin") + "\r\n\r\nfin\r\n\r\n",
-              std::string(g_record.info.aboutText));
-    ExpectGuardIntact();
 
     // The product name falls back to whatever the caller gives.
     g_record.info.Load("Otro", L"");
@@ -66,17 +83,7 @@ TEST(ProductInfoNoVersion, EveryFieldFallsBack)
 TEST(ProductInfoNoTranslation, StringsComeFromTheRussianTable)
 {
     EXPECT_STREQ("Russian Name", GetVersionString("ProductName"));
-
-    PrepareRecord();
-    g_record.info.Load("Fenlow", L"D");
-    EXPECT_STREQ("Russian Name", g_record.info.productName);
-    EXPECT_STREQ("Maker", g_record.info.companyName);
-    EXPECT_STREQ("7.1", g_record.info.productVersion);
-    EXPECT_STREQ("7.1.0.9", g_record.info.fileVersion);
-    EXPECT_STREQ("Libre", g_record.info.legalCopyright);
-    EXPECT_EQ(about::Head("Russian Name", "7.1", "Libre", "7.1.0.9", "Maker") + "D\r\n",
-              std::string(g_record.info.aboutText));
-    ExpectGuardIntact();
+    ExpectLoaded("Fenlow", L"D", {"Russian Name", "Maker", "7.1", "7.1.0.9", "Libre", "D\r\n"});
 }
 
 #elif defined(PRODUCTINFO_VARIANT_EMPTYNAME)
@@ -85,17 +92,7 @@ TEST(ProductInfoEmptyStrings, EmptyCountsAsMissing)
 {
     EXPECT_STREQ("", GetVersionString("ProductName"));
     EXPECT_STREQ("2.5", GetVersionString("ProductVersion"));
-
-    PrepareRecord();
-    g_record.info.Load("Given", L"D");
-    EXPECT_STREQ("Given", g_record.info.productName);
-    EXPECT_STREQ("Tavrin", g_record.info.companyName);
-    EXPECT_STREQ("2.5", g_record.info.productVersion);
-    EXPECT_STREQ("0.n.0.n", g_record.info.fileVersion);
-    EXPECT_STREQ("(c) Someone", g_record.info.legalCopyright);
-    EXPECT_EQ(about::Head("Given", "2.5", "(c) Someone", "0.n.0.n", "Tavrin") + "D\r\n",
-              std::string(g_record.info.aboutText));
-    ExpectGuardIntact();
+    ExpectLoaded("Given", L"D", {"Given", "Tavrin", "2.5", "0.n.0.n", "(c) Someone", "D\r\n"});
 }
 
 #elif defined(PRODUCTINFO_VARIANT_LONG)
@@ -115,11 +112,7 @@ TEST(ProductInfoLongTexts, CutSafelyAtTheBufferLimits)
     EXPECT_EQ(name255, std::string(GetVersionString("ProductName")));
     EXPECT_STREQ("Maker", GetVersionString("CompanyName"));
 
-    PrepareRecord();
-    g_record.info.Load("Fenlow", L"D");
-    EXPECT_EQ(name255, std::string(g_record.info.productName));
-    EXPECT_EQ(about::Head(name255, "1.0", "", "1.0.0.0", "Maker") + "D\r\n", std::string(g_record.info.aboutText));
-    ExpectGuardIntact();
+    ExpectLoaded("Fenlow", L"D", {name255.c_str(), "Maker", "1.0", "1.0.0.0", "", "D\r\n"});
 
     // An about text that would pass 4095 characters ends there, terminated.
     std::wstring disclaimer(5000, L'x');

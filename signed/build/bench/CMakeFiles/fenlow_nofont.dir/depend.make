@@ -1,0 +1,2 @@
+# Empty dependencies file for fenlow_nofont.
+# This may be replaced when dependencies are built.

@@ -1,0 +1,42 @@
+
+# Consider dependencies only in project.
+set(CMAKE_DEPENDS_IN_PROJECT_ONLY OFF)
+
+# The set of languages for which implicit dependencies are needed:
+set(CMAKE_DEPENDS_LANGUAGES
+  "RC"
+  )
+# The set of files for implicit dependencies of each language:
+set(CMAKE_DEPENDS_CHECK_RC
+  "/work/main/dorn32/fenlow/resources/fenlow.rc" "/work/main/signed/build/dorn32/fenlow/CMakeFiles/fenlow.dir/resources/fenlow.rc.res"
+  )
+
+# Preprocessor definitions for this target.
+set(CMAKE_TARGET_DEFINITIONS_RC
+  "NOMINMAX"
+  "NTDDI_VERSION=0x06010000"
+  "STRICT"
+  "WINVER=0x0601"
+  "_WIN32_IE=0x0800"
+  "_WIN32_WINNT=0x0601"
+  )
+
+# The include file search paths:
+set(CMAKE_RC_TARGET_INCLUDE_PATH
+  "generated"
+  "/work/main/dorn32/fenlow"
+  "/work/main/dorn32/fenlow/resources"
+  "/work/main/dorn32"
+  )
+
+# The set of dependency files which are needed:
+set(CMAKE_DEPENDS_DEPENDENCY_FILES
+  )
+
+# Targets to which this target links.
+set(CMAKE_TARGET_LINKED_INFO_FILES
+  "/work/main/signed/build/dorn32/CMakeFiles/dorn32.dir/DependInfo.cmake"
+  )
+
+# Fortran module output directory.
+set(CMAKE_Fortran_TARGET_MODULE_DIR "")
