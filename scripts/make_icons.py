@@ -4,7 +4,9 @@
 Standard library only, so it runs on a bare python3. Shapes are described
 on a 16-unit grid, rasterised at SS x SS samples per pixel and box-filtered
 down, which gives anti-aliased edges while keeping the 16 px art on the
-pixel grid. Output is deterministic: same bytes on every run.
+pixel grid. At sizes that are not a multiple of 16, edges that lie on whole
+pixels at 16 px are moved to the nearest whole pixel, so that those strokes
+stay sharp in every frame. Output is deterministic: same bytes on every run.
 
 Usage: make_icons.py [--out DIR] [--preview PNG]
 """
@@ -18,11 +20,33 @@ import zlib
 SS = 8  # supersampling factor per axis
 UNITS = 16.0  # drawings are laid out on a 16 x 16 grid
 
+# Frames of the lock and tray pictures: the small and large icon sizes at 100 %, 125 % and
+# 150 %, and the small one at 200 %. The application icon also has 64 px for large views.
+LOCK_SIZES = (16, 20, 24, 32, 40, 48)
+APP_SIZES = LOCK_SIZES + (64,)
+# The frames of 100 % stay uncompressed bitmaps, which every Windows reads; the others are PNG,
+# which Windows Vista and later read, at a fifth of the size.
+BMP_SIZES = (16, 32)
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 DEFAULT_OUT = os.path.join(HERE, "..", "dorn32", "fenlow", "resources", "icons")
 
 
 # ---------------------------------------------------------------- geometry
+
+def grid_fit(n):
+    """Maps a unit coordinate to the one drawn at n px.
+
+    A coordinate on a whole pixel of the 16 px art goes to the nearest whole
+    pixel at n px (ties to even, which keeps shapes that are symmetric about
+    the centre symmetric); any other coordinate scales as it is.
+    """
+    def fit(u):
+        if abs(u - round(u)) > 1e-9:
+            return u
+        return round(u * n / UNITS) * UNITS / n
+    return fit
+
 
 def rrect(x0, y0, x1, y1, r, steps=24):
     """Rounded rectangle outline as a polygon (units)."""
@@ -194,19 +218,20 @@ class Canvas:
 def draw_keycap(n):
     c = Canvas(n)
     px = UNITS / n  # one pixel, in units
+    fit = grid_fit(n)
 
     # Drop shadow below the cap.
-    sh = Mask(n).add(rrect(1.0, 2.0, 15.0, 16.0, 3.0)).coverage()
+    sh = Mask(n).add(rrect(fit(1.0), fit(2.0), fit(15.0), fit(16.0), 3.0)).coverage()
     c.paint(blur(sh, n, n / 32.0), "#000000", 0.35)
 
-    # Cap skirt (the sloped sides seen from above); whole-pixel edges at 16 px.
-    skirt = (1.0, 1.0, 15.0, 15.0)
+    # Cap skirt (the sloped sides seen from above); whole-pixel edges at every size.
+    skirt = tuple(fit(u) for u in (1.0, 1.0, 15.0, 15.0))
     c.fill("#6b6e72", rrect(*skirt, 3.0))
     c.fill(vgrad("#dfe1e4", "#9ea2a8", skirt[1], skirt[3]),
            rrect(skirt[0] + px, skirt[1] + px, skirt[2] - px, skirt[3] - px, 3.0 - px))
 
     # Top face: inset and shifted up so the lower skirt reads as depth.
-    top = (3.0, 2.0, 13.0, 12.0)
+    top = tuple(fit(u) for u in (3.0, 2.0, 13.0, 12.0))
     c.fill("#a9adb3", rrect(*top, 2.0))
     c.fill(vgrad("#fbfbfc", "#dcdee2", top[1], top[3]),
            rrect(top[0] + px, top[1] + px, top[2] - px, top[3] - px, 2.0 - px))
@@ -216,7 +241,7 @@ def draw_keycap(n):
                                 (top[1] + top[3]) / 2, 1.4), alpha=0.35)
 
     # Green indicator light in the top-right corner.
-    lx, ly, lr = 12.0, 4.0, 2.5
+    lx, ly, lr = fit(12.0), fit(4.0), 2.5
     if n >= 32:
         glow = Mask(n).add(circle(lx, ly, lr + 0.3)).coverage()
         c.paint(blur(glow, n, n / 24.0), "#3cff3c", 0.45)
@@ -232,7 +257,12 @@ def draw_keycap(n):
     return c
 
 
-def glyph_caps():
+def fitted(fit, *polys):
+    """The polygons with every coordinate passed through fit."""
+    return [[(fit(x), fit(y)) for x, y in poly] for poly in polys]
+
+
+def glyph_caps(fit):
     # Bold flat-topped "A": two slanted legs and a crossbar, unioned.
     y0, y1 = 2.0, 14.0
     legs = [
@@ -240,22 +270,22 @@ def glyph_caps():
         [(14.0, y1), (9.3, y0), (6.7, y0), (11.2, y1)],
     ]
     bar = [(4.8, 10.0), (11.2, 10.0), (11.2, 12.0), (4.8, 12.0)]
-    return legs + [bar], []
+    return fitted(fit, *legs, bar), []
 
 
-def glyph_num():
+def glyph_num(fit):
     # Bold "1" with a flag and a foot, stem on whole pixels at 16 px.
     stem = [(7.0, 2.0), (10.0, 2.0), (10.0, 14.0), (7.0, 14.0)]
     flag = [(7.0, 2.0), (8.5, 2.0), (8.5, 5.6), (4.0, 7.4), (4.0, 4.8)]
     foot = [(4.0, 12.0), (13.0, 12.0), (13.0, 14.0), (4.0, 14.0)]
-    return [stem, flag, foot], []
+    return fitted(fit, stem, flag, foot), []
 
 
-def glyph_scroll():
+def glyph_scroll(fit):
     # Down arrow: stem plus a wide head so it still reads at 16 px.
     stem = [(6.0, 2.0), (10.0, 2.0), (10.0, 9.0), (6.0, 9.0)]
     head = [(2.0, 8.0), (14.0, 8.0), (8.0, 14.0)]
-    return [stem, head], []
+    return fitted(fit, stem, head), []
 
 
 LOCK_STYLE = {
@@ -271,7 +301,7 @@ def draw_lock(n, glyph, state):
     c.fill(st["border"], rrect(0.0, 0.0, 16.0, 16.0, 2.5))
     c.fill(vgrad(st["top"], st["bottom"], 0.0, 16.0),
            rrect(px, px, 16.0 - px, 16.0 - px, 2.5 - px))
-    adds, cuts = glyph()
+    adds, cuts = glyph(grid_fit(n))
     c.fill(st["ink"], *adds, cut=cuts)
     return c
 
@@ -279,11 +309,15 @@ def draw_lock(n, glyph, state):
 # ------------------------------------------------------------ file formats
 
 def ico_bytes(canvases):
-    """ICO with one 32-bit BMP image (BGRA + AND mask) per canvas."""
+    """ICO with one 32-bit image per canvas: BMP (BGRA + AND mask) or PNG (RGBA)."""
     images = []
     for cv in canvases:
         n = cv.n
         pix = cv.rgba8()
+        if n not in BMP_SIZES:
+            images.append((n, png_bytes(n, n, [sum(pix[y * n:(y + 1) * n], ())
+                                               for y in range(n)], alpha=True)))
+            continue
         xor = bytearray()
         for y in range(n - 1, -1, -1):  # DIB rows are bottom-up
             for x in range(n):
@@ -311,13 +345,15 @@ def ico_bytes(canvases):
     return bytes(out)
 
 
-def png_bytes(width, height, rgb_rows):
+def png_bytes(width, height, rows, alpha=False):
+    """PNG of 8-bit RGB rows, or RGBA rows with alpha."""
     def chunk(tag, data):
         body = tag + data
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-    raw = b"".join(b"\x00" + bytes(row) for row in rgb_rows)
+    raw = b"".join(b"\x00" + bytes(row) for row in rows)
+    colour_type = 6 if alpha else 2
     return (b"\x89PNG\r\n\x1a\n"
-            + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0))
             + chunk(b"IDAT", zlib.compress(raw, 9))
             + chunk(b"IEND", b""))
 
@@ -357,13 +393,13 @@ def write_preview(path, sets):
 
 def build():
     """(file name, [canvases]) for every icon the resources reference."""
-    sets = [("app.ico", [draw_keycap(n) for n in (16, 32, 64)]),
-            ("tray.ico", [draw_keycap(n) for n in (16, 32)])]
+    sets = [("app.ico", [draw_keycap(n) for n in APP_SIZES]),
+            ("tray.ico", [draw_keycap(n) for n in LOCK_SIZES])]
     for name, glyph in (("num", glyph_num), ("caps", glyph_caps),
                         ("scroll", glyph_scroll)):
         for state in ("off", "on"):
             sets.append(("%s_%s.ico" % (name, state),
-                         [draw_lock(n, glyph, state) for n in (16, 32)]))
+                         [draw_lock(n, glyph, state) for n in LOCK_SIZES]))
     return sets
 
 

@@ -1,11 +1,13 @@
-// Every window the program shows, at 96, 120 and 144 dpi: each control lies inside its parent's
-// client area and shows its whole text in its own font. Each density runs in a child process.
+// Every window the program shows, at 96, 120, 144, 168 and 192 dpi: each control lies inside its parent's
+// client area and shows its whole text in its own font, and the popup lies centred in the work area. Each
+// density runs in a child process.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -96,6 +98,8 @@ public:
     void Fault(const std::string& where, const std::string& what) { m_faults.push_back(where + ": " + what); }
 
     const std::vector<std::string>& Faults() const { return m_faults; }
+
+    int Dpi() const { return m_dpi; }
 
     // Every visible child of `parent`, and theirs in turn, against its parent's client area.
     void Children(const std::string& where, HWND parent)
@@ -213,6 +217,9 @@ void CALLBACK WalkAboutBox(HWND, UINT, UINT_PTR, DWORD)
     if (!box || g_aboutSeen)
         return;
     g_aboutSeen = true;
+    RECT outer;
+    GetWindowRect(box, &outer);
+    printf("%d dpi: about box %ld x %ld\n", g_aboutWalk->Dpi(), outer.right - outer.left, outer.bottom - outer.top);
     g_aboutWalk->Children("about box", box);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
@@ -250,11 +257,24 @@ void WalkAtThisDensity(int dpi)
         walk.Fault("settings window",
                    "the options dialog " + Describe(options) + " runs under the status bar " + Describe(bar));
 
+    // The popup inside the work area and centred in it, as much room on either side give or take a pixel.
+    RECT workArea;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    RECT popup = {};
     for (const char* text : kPopupTexts) {
         g_app.m_dlgNotify.Show(text);
-        walk.Children(std::string("popup \"") + text + "\"", g_app.m_dlgNotify.m_hWnd);
+        std::string name = std::string("popup \"") + text + "\"";
+        GetWindowRect(g_app.m_dlgNotify.m_hWnd, &popup);
+        if (popup.left < workArea.left || popup.top < workArea.top || popup.right > workArea.right ||
+            popup.bottom > workArea.bottom)
+            walk.Fault(name, "at " + Describe(popup) + ", outside the work area " + Describe(workArea));
+        if (abs((popup.left - workArea.left) - (workArea.right - popup.right)) > 1)
+            walk.Fault(name, "at " + Describe(popup) + ", not centred in the work area " + Describe(workArea));
+        walk.Children(name, g_app.m_dlgNotify.m_hWnd);
         g_app.m_dlgNotify.Hide();
     }
+    printf("%d dpi: popup %ld x %ld after its last text, work area %s\n", dpi, popup.right - popup.left,
+           popup.bottom - popup.top, Describe(workArea).c_str());
 
     g_aboutWalk = &walk;
     UINT_PTR timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, WalkAboutBox);
@@ -268,13 +288,13 @@ void WalkAtThisDensity(int dpi)
     EXPECT_TRUE(walk.Faults().empty()) << dpi << " dpi:" << faults;
 }
 
-TEST(ClippingTest, NothingIsClippedAt96120And144Dpi)
+TEST(ClippingTest, NothingIsClippedFrom96To192Dpi)
 {
     if (density::IsChild()) {
         WalkAtThisDensity(density::RequestedDpi());
         return;
     }
-    for (int dpi : {96, 120, 144})
+    for (int dpi : {96, 120, 144, 168, 192})
         EXPECT_EQ(0u, density::RunChild(dpi)) << "at " << dpi << " dpi; the child's output is above";
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DialogTemplate.h"
+#include "IconFrames.h"
 #include "resource.h"
 
 namespace {
@@ -171,15 +172,7 @@ TEST(ResourcesTest, MenusAndStrings)
 TEST(ResourcesTest, IconsAndFontAreThere)
 {
     HMODULE self = GetModuleHandleW(nullptr);
-    struct Expected
-    {
-        int id;
-        std::vector<int> sizes;
-    };
-    const Expected icons[] = {{IDI_FENLOW, {16, 32, 64}},     {IDI_TRAY, {16, 32}},         {IDI_NUMLOCK_OFF, {16, 32}},
-                              {IDI_NUMLOCK_ON, {16, 32}},     {IDI_CAPSLOCK_OFF, {16, 32}}, {IDI_CAPSLOCK_ON, {16, 32}},
-                              {IDI_SCROLLLOCK_OFF, {16, 32}}, {IDI_SCROLLLOCK_ON, {16, 32}}};
-    for (const Expected& icon : icons) {
+    for (const iconframes::Group& icon : iconframes::Groups()) {
         SCOPED_TRACE(icon.id);
         HRSRC group = FindResourceW(self, MAKEINTRESOURCEW(icon.id), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
         ASSERT_TRUE(group);
