@@ -51,6 +51,18 @@ void ToAnsiBounded(char* target, size_t capacity, const wchar_t* source, size_t 
     target[written > 0 ? written : 0] = '\0';
 }
 
+bool IsDriveAbsolute(const wchar_t* path)
+{
+    const wchar_t letter = static_cast<wchar_t>(path[0] | 0x20);
+    return letter >= L'a' && letter <= L'z' && path[1] == L':' && path[2] == L'\\';
+}
+
+// \\?\ and \\.\ name a path the system takes as it is; any other \\ starts a network path.
+bool IsDevicePath(const wchar_t* path)
+{
+    return wcsncmp(path, L"\\\\", 2) == 0 && (path[2] == L'?' || path[2] == L'.') && path[3] == L'\\';
+}
+
 // The program file's path as the system knows it, in any script and of any length; on the process
 // heap (HeapFree it), or null.
 wchar_t* ModulePath()
@@ -66,20 +78,39 @@ wchar_t* ModulePath()
                 return nullptr;
             continue;
         }
-        if (length < MAX_PATH || wcsncmp(path, L"\\\\", 2) == 0)
+        const size_t extendedLength = ToExtendedPath(path, nullptr, 0);
+        if (extendedLength == length)
             return path;
-        // Past MAX_PATH the file calls take a drive path only in its extended form.
-        auto* extended = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, (length + 5) * sizeof(wchar_t)));
-        if (extended) {
-            wcscpy(extended, L"\\\\?\\");
-            wcscpy(extended + 4, path);
-        }
+        auto* extended = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, (extendedLength + 1) * sizeof(wchar_t)));
+        if (extended)
+            ToExtendedPath(path, extended, extendedLength + 1);
         HeapFree(GetProcessHeap(), 0, path);
         return extended;
     }
 }
 
 }  // namespace
+
+size_t ToExtendedPath(const wchar_t* path, wchar_t* target, size_t capacity)
+{
+    const size_t length = wcslen(path);
+    const wchar_t* prefix = L"";
+    size_t dropped = 0;
+    if (length >= MAX_PATH && IsDriveAbsolute(path)) {
+        prefix = L"\\\\?\\";
+    } else if (length >= MAX_PATH && wcsncmp(path, L"\\\\", 2) == 0 && !IsDevicePath(path)) {
+        // The UNC form stands in for the two backslashes of the server's name.
+        prefix = L"\\\\?\\UNC\\";
+        dropped = 2;
+    }
+    const size_t prefixLength = wcslen(prefix);
+    const size_t result = prefixLength + length - dropped;
+    if (target && result < capacity) {
+        wmemcpy(target, prefix, prefixLength);
+        wmemcpy(target + prefixLength, path + dropped, length - dropped + 1);
+    }
+    return result;
+}
 
 const char* GetVersionString(const char* name)
 {

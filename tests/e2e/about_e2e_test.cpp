@@ -7,6 +7,7 @@
 
 #include "AboutText.h"
 #include "FenlowSession.h"
+#include "ProgramCopy.h"
 #include "version.h"
 
 using namespace e2e;
@@ -352,52 +353,6 @@ TEST_F(AboutBoxTest, SecondShowingShowsTheSameTexts)
     EXPECT_TRUE(Closed(box));
 }
 
-// A copy of fenlow.exe in folders of its own below %TEMP%, removed again at the end.
-class ProgramCopy
-{
-public:
-    explicit ProgramCopy(const std::vector<std::wstring>& folders)
-    {
-        std::wstring folder = Base();
-        m_folders.push_back(folder);
-        for (const std::wstring& name : folders)
-            m_folders.push_back(folder += L"\\" + name);
-        for (const std::wstring& made : m_folders)
-            CreateDirectoryW(Extended(made).c_str(), nullptr);
-        m_exe = folder + L"\\fenlow.exe";
-        m_copied = CopyFileW(Extended(ExeNextToMe(L"fenlow.exe")).c_str(), Extended(m_exe).c_str(), FALSE);
-    }
-
-    ~ProgramCopy()
-    {
-        DeleteFileW(Extended(m_exe).c_str());
-        for (auto made = m_folders.rbegin(); made != m_folders.rend(); ++made)
-            RemoveDirectoryW(Extended(*made).c_str());
-    }
-
-    ProgramCopy(const ProgramCopy&) = delete;
-    ProgramCopy& operator=(const ProgramCopy&) = delete;
-
-    // The folder the copies go below.
-    static std::wstring Base()
-    {
-        wchar_t temp[MAX_PATH] = L"";
-        GetTempPathW(MAX_PATH, temp);
-        return std::wstring(temp) + L"fenlow-copy-" + std::to_wstring(GetCurrentProcessId());
-    }
-
-    bool Copied() const { return m_copied; }
-    const std::wstring& Exe() const { return m_exe; }
-
-private:
-    // The file calls take paths past MAX_PATH in this form.
-    static std::wstring Extended(const std::wstring& path) { return L"\\\\?\\" + path; }
-
-    std::vector<std::wstring> m_folders;
-    std::wstring m_exe;
-    bool m_copied = false;
-};
-
 class CodePageTest : public FenlowTest
 {
 };
@@ -405,7 +360,7 @@ class CodePageTest : public FenlowTest
 // The about box under the ANSI code page this test runs with: ctest runs it once per code page
 // (tests/CMakeLists.txt sets LC_ALL, from which Wine takes a process's code page; fenlow.exe
 // inherits it). Fenlow starts from a folder the code page cannot spell, and from a path of 258
-// characters (CreateProcess takes no more than MAX_PATH).
+// characters, as long as a plain CreateProcess takes (ProductInfoTest goes past MAX_PATH).
 TEST_F(CodePageTest, AboutBoxFromAnyFolder)
 {
     const UINT codePage = GetACP();
@@ -452,7 +407,7 @@ TEST_F(CodePageTest, AboutBoxFromAnyFolder)
     ASSERT_LT(filler, longPath);
     const std::vector<std::wstring> places[] = {{row->folder}, {std::wstring(filler, L'p')}};
     for (const std::vector<std::wstring>& folders : places) {
-        ProgramCopy copy(folders);
+        ProgramCopy copy(FenlowPath(), folders);
         SCOPED_TRACE(copy.Exe());
         ASSERT_TRUE(copy.Copied());
         ASSERT_TRUE(folders[0].size() != filler || copy.Exe().size() == longPath);

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "AboutText.h"
+#include "FreshProcess.h"
 #include "ProductInfo.h"
+#include "ProgramCopy.h"
 #include "version.h"
 
 namespace {
@@ -135,6 +137,80 @@ TEST(ProductInfoTest, VersionNumbersTextsAndBuildAgree)
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.expected, row.value) << row.what;
+}
+
+// What ToExtendedPath makes of `path`, and that it writes the length it says, terminated.
+std::wstring Extended(const std::wstring& path)
+{
+    const size_t length = ToExtendedPath(path.c_str(), nullptr, 0);
+    std::wstring result(length + 1, L'#');
+    EXPECT_EQ(length, ToExtendedPath(path.c_str(), &result[0], result.size()));
+    EXPECT_EQ(L'\0', result[length]) << "not terminated";
+    result.resize(length);
+    return result;
+}
+
+TEST(ProductInfoTest, PathsPastMaxPathTakeTheExtendedForm)
+{
+    const std::wstring file = L"\\fenlow.exe";
+    const std::wstring folder(300, L'p');
+    const std::wstring deep = L"\\" + folder + file;
+    // The longest drive path the file calls take as it is, and one character more.
+    const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 1 - 3 - file.size(), L'f') + file;
+    const std::wstring tooLong = L"C:\\" + std::wstring(MAX_PATH - 3 - file.size(), L'f') + file;
+    ASSERT_EQ(static_cast<size_t>(MAX_PATH - 1), longest.size());
+    ASSERT_EQ(static_cast<size_t>(MAX_PATH), tooLong.size());
+    const struct
+    {
+        const char* what;
+        std::wstring path;
+        std::wstring expected;
+    } rows[] = {
+        {"short drive path", L"C:\\Fenlow" + file, L"C:\\Fenlow" + file},
+        {"drive path of MAX_PATH - 1", longest, longest},
+        {"drive path of MAX_PATH", tooLong, L"\\\\?\\" + tooLong},
+        {"long drive path", L"D:" + deep, L"\\\\?\\D:" + deep},
+        {"long drive path, small letter", L"d:" + deep, L"\\\\?\\d:" + deep},
+        {"short network path", L"\\\\server\\share" + file, L"\\\\server\\share" + file},
+        {"long network path", L"\\\\server\\share" + deep, L"\\\\?\\UNC\\server\\share" + deep},
+        {"extended drive path", L"\\\\?\\C:" + deep, L"\\\\?\\C:" + deep},
+        {"extended network path", L"\\\\?\\UNC\\server\\share" + deep, L"\\\\?\\UNC\\server\\share" + deep},
+        {"device path", L"\\\\.\\C:" + deep, L"\\\\.\\C:" + deep},
+        {"long relative path", folder + deep, folder + deep},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.expected, Extended(row.path)) << row.what;
+
+    // A buffer one short of the terminator is left alone.
+    const std::wstring network = L"\\\\server\\share" + deep;
+    const size_t length = ToExtendedPath(network.c_str(), nullptr, 0);
+    std::wstring small(length, L'#');
+    EXPECT_EQ(length, ToExtendedPath(network.c_str(), &small[0], small.size()));
+    EXPECT_EQ(std::wstring(length, L'#'), small);
+}
+
+// The version block is found from a folder path more than twice MAX_PATH long, so that the path's
+// buffer grows twice: this test program runs this test again from a copy of itself there.
+TEST(ProductInfoTest, VersionFoundFromAFolderPastMaxPath)
+{
+    const char kInCopy[] = "FENLOW_TEST_IN_LONG_FOLDER";
+    const DWORD kRoom = 4 * MAX_PATH;
+    std::wstring self(kRoom, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, &self[0], kRoom));
+    if (GetEnvironmentVariableA(kInCopy, nullptr, 0)) {
+        ASSERT_GT(self.size(), 2u * MAX_PATH) << "the copy runs from a short path";
+        ASSERT_LT(self.size(), static_cast<size_t>(kRoom));
+        EXPECT_STREQ(FENLOW_PRODUCT_NAME, GetVersionString("ProductName"));
+        EXPECT_STREQ(FENLOW_PRODUCT_VERSION, GetVersionString("ProductVersion"));
+        EXPECT_STREQ(FENLOW_FILE_VERSION, GetVersionString("FileVersion"));
+        return;
+    }
+    const std::vector<std::wstring> folders = {std::wstring(200, L'a'), std::wstring(200, L'b'),
+                                               std::wstring(200, L'c')};
+    ProgramCopy copy(self, folders);
+    ASSERT_TRUE(copy.Copied()) << "error " << GetLastError();
+    ASSERT_GT(copy.Exe().size(), 2u * MAX_PATH);
+    EXPECT_EQ(0u, freshprocess::RunCurrentTest(kInCopy, &copy)) << "failed in the copy; its output is above";
 }
 
 TEST(ProductInfoTest, DisclaimerLayout)
