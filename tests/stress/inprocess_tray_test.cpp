@@ -13,6 +13,7 @@
 
 #include "FakeTray.h"
 #include "FenlowDriver.h"
+#include "FreshProcess.h"
 #include "InProcessApp.h"
 #include "KeyHook.h"
 #include "StressProbe.h"
@@ -25,8 +26,11 @@ protected:
     void SetUp() override
     {
         static bool used = false;
-        if (used)
-            GTEST_SKIP() << "one application object per process: run each test on its own, as ctest does";
+        if (used) {
+            // One application object per process: the case runs in a new process of its own.
+            EXPECT_EQ(0u, freshprocess::RunCurrentTest()) << "failed in a new process; its output is above";
+            GTEST_SKIP() << "ran in a new process of its own, above";
+        }
         used = true;
         tray = std::make_unique<e2e::FakeTray>();
         ASSERT_NO_FATAL_FAILURE(inprocess::StartWithEveryLock());
