@@ -65,9 +65,10 @@ TEST_F(StressFenlow, KeyStormKeepsItAnsweringAndEndsTrue)
 
     std::printf(
         "key storm: %d toggles in %d bursts (longest %d) over %lu ms; WM_NULL sent %u times, slowest "
-        "answer %lu ms, unanswered %u; indicators true after %lu ms\n",
+        "answer %lu ms, unanswered %u, called hung %u times; indicators true after %lu ms\n",
         sent, bursts, longest, static_cast<unsigned long>(stormMs), probe.Sends(),
-        static_cast<unsigned long>(probe.MaxMs()), probe.Misses(), static_cast<unsigned long>(settleMs));
+        static_cast<unsigned long>(probe.MaxMs()), probe.Misses(), probe.HungVerdicts(),
+        static_cast<unsigned long>(settleMs));
     Figure("toggles", sent);
     Figure("storm_ms", stormMs, " ms");
     Figure("wm_null_sends", probe.Sends());
@@ -77,10 +78,11 @@ TEST_F(StressFenlow, KeyStormKeepsItAnsweringAndEndsTrue)
     EXPECT_TRUE(f.process.Running());
     EXPECT_TRUE(settled) << wrong;
     EXPECT_GT(probe.Sends(), 10u);
+    // Answering throughout, as Windows judges it: never "Not Responding" (no message taken for
+    // 5 s), and every WM_NULL answered within those 5 s. The slowest answer is a figure, not a
+    // bound: a loaded two-core machine has held single answers past 1 s with nothing wrong.
+    EXPECT_EQ(0u, probe.HungVerdicts());
     EXPECT_EQ(0u, probe.Misses());
-    // Windows calls a window that has not answered for 5 s hung; a busy two-core machine has held
-    // single answers past 1 s, so the bound sits between the two.
-    EXPECT_LT(probe.MaxMs(), 2500u);
     // The pictures follow the tooltips.
     for (int k = 0; k < 3; ++k)
         EXPECT_TRUE(

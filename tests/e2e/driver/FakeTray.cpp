@@ -124,6 +124,7 @@ struct FakeTray::State
     size_t failedCount = 0;
     UINT armedId = 0;
     std::function<void()> armed;
+    HWND watched = nullptr;
     struct Refusal
     {
         int count = 0;
@@ -245,8 +246,10 @@ BOOL FakeTray::State::Handle(DWORD op, const uint8_t* data, size_t size)
     UINT flags = U32(data, kFlags);
 
     std::function<void()> before;
+    bool watchedVisible = false;
     {
         std::lock_guard<std::mutex> guard(lock);
+        watchedVisible = watched && IsWindowVisible(watched);
         if (armed && op == NIM_MODIFY && id == armedId) {
             before = std::move(armed);
             armed = nullptr;
@@ -332,7 +335,8 @@ BOOL FakeTray::State::Handle(DWORD op, const uint8_t* data, size_t size)
     ++callCount;
     failedCount += !ok;
     if (!lean)
-        calls.push_back({op, owner, id, flags, ok, (flags & NIF_TIP) ? Ansi(data, kTip, 128) : std::string(), picture});
+        calls.push_back({op, owner, id, flags, ok, (flags & NIF_TIP) ? Ansi(data, kTip, 128) : std::string(), picture,
+                         watchedVisible});
     return ok ? TRUE : FALSE;
 }
 
@@ -520,6 +524,12 @@ void FakeTray::BeforeNextModify(UINT id, std::function<void()> before)
     std::lock_guard<std::mutex> guard(m_state->lock);
     m_state->armedId = id;
     m_state->armed = std::move(before);
+}
+
+void FakeTray::WatchVisibility(HWND window)
+{
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->watched = window;
 }
 
 }  // namespace e2e

@@ -57,9 +57,10 @@ struct TrayCall
     HWND owner = nullptr;
     UINT id = 0;
     UINT flags = 0;
-    bool result = false;  // what Shell_NotifyIcon returned to the caller
-    std::string tip;      // as sent, with NIF_TIP
-    IconPicture picture;  // as sent, with NIF_ICON on NIM_ADD and NIM_MODIFY
+    bool result = false;          // what Shell_NotifyIcon returned to the caller
+    std::string tip;              // as sent, with NIF_TIP
+    IconPicture picture;          // as sent, with NIF_ICON on NIM_ADD and NIM_MODIFY
+    bool watchedVisible = false;  // WatchVisibility's window, as the call came
 };
 
 // What a FakeTray keeps of the calls it is sent.
@@ -113,6 +114,9 @@ public:
     // Once, on the next NIM_MODIFY for icon `id`: runs `before` on the tray's thread ahead of
     // answering, while the caller still waits in Shell_NotifyIcon (and may be re-entered).
     void BeforeNextModify(UINT id, std::function<void()> before);
+    // From now on each logged call notes whether `window` was visible as the call came, while its
+    // sender still waited: the sender's state at that step of its work, whatever the clock says.
+    void WatchVisibility(HWND window);
 
     struct State;
 

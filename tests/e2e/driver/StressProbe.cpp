@@ -197,6 +197,8 @@ void NullProbe::Stop()
 void NullProbe::Run()
 {
     while (!m_stop) {
+        if (IsHungAppWindow(m_target))
+            ++m_hung;
         auto start = std::chrono::steady_clock::now();
         DWORD_PTR result = 0;
         bool answered = SendMessageTimeoutW(m_target, WM_NULL, 0, 0, SMTO_NORMAL, m_giveUpMs, &result) != 0;

@@ -44,7 +44,9 @@ SIZE_T PrivateBytes(HANDLE process);
 
 // ------------------------------------------------------------------------------------------
 // Responsiveness: a thread that sends WM_NULL to `target` every `periodMs` and records how
-// long each answer took. A send that gets no answer within `giveUpMs` counts as a miss.
+// long each answer took. A send that gets no answer within `giveUpMs` counts as a miss. Before
+// each send it also asks the system whether it calls the target hung (IsHungAppWindow: no
+// message taken for 5 s, the "Not Responding" of Windows; Wine 8 decides it the same way).
 
 class NullProbe
 {
@@ -58,6 +60,7 @@ public:
     DWORD MaxMs() const { return m_maxMs; }
     unsigned Sends() const { return m_sends; }
     unsigned Misses() const { return m_misses; }
+    unsigned HungVerdicts() const { return m_hung; }
 
 private:
     void Run();
@@ -68,6 +71,7 @@ private:
     std::atomic<DWORD> m_maxMs{0};
     std::atomic<unsigned> m_sends{0};
     std::atomic<unsigned> m_misses{0};
+    std::atomic<unsigned> m_hung{0};
     std::thread m_thread;
 };
 
