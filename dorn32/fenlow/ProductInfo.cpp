@@ -106,8 +106,8 @@ size_t ToExtendedPath(const wchar_t* path, wchar_t* target, size_t capacity)
     const size_t prefixLength = wcslen(prefix);
     const size_t result = prefixLength + length - dropped;
     if (target && result < capacity) {
-        wmemcpy(target, prefix, prefixLength);
-        wmemcpy(target + prefixLength, path + dropped, length - dropped + 1);
+        wcscpy(target, prefix);
+        wcscpy(target + prefixLength, path + dropped);
     }
     return result;
 }
