@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 #include <wchar.h>
+#include <wctype.h>
 
 #include "version.h"
 
@@ -53,7 +54,7 @@ void ToAnsiBounded(char* target, size_t capacity, const wchar_t* source, size_t 
 
 bool IsDriveAbsolute(const wchar_t* path)
 {
-    const wchar_t letter = static_cast<wchar_t>(path[0] | 0x20);
+    const wint_t letter = towlower(path[0]);
     return letter >= L'a' && letter <= L'z' && path[1] == L':' && path[2] == L'\\';
 }
 
