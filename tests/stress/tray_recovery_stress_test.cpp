@@ -23,7 +23,8 @@ TEST_F(StressFenlow, HundredTrayFaultsEndWithTheChosenIconsOnceEach)
     // One fault and its mending first: whatever that makes once is made now.
     tray->Forget();
     ASSERT_TRUE(WaitUntil([&] { return tray->Count() == 2; }, 10000));
-    growth::Sample before = {GdiObjects(f.process.Handle()), UserObjects(f.process.Handle()), 0};
+    growth::Sample before = {GdiObjects(f.process.Handle()), UserObjects(f.process.Handle()),
+                             PrivateBytes(f.process.Handle())};
 
     uint64_t seed = SeedFromEnvironment("FENLOW_STRESS_SEED");
     std::printf("seed %llu (FENLOW_STRESS_SEED)\n", static_cast<unsigned long long>(seed));
@@ -71,7 +72,8 @@ TEST_F(StressFenlow, HundredTrayFaultsEndWithTheChosenIconsOnceEach)
     auto [adds, refused] = AddsOfCapsAndNum(logStart);
 
     Pump(300);
-    growth::Sample after = {GdiObjects(f.process.Handle()), UserObjects(f.process.Handle()), 0};
+    growth::Sample after = {GdiObjects(f.process.Handle()), UserObjects(f.process.Handle()),
+                            PrivateBytes(f.process.Handle())};
     std::printf(
         "tray faults x%d over %lu ms (%d forgets, %d refused adds armed, %d restarts): %d adds, %d refused; "
         "chosen set back %lu ms after the last\n",
