@@ -131,7 +131,10 @@ HWND DornApp::CreateStatusBar(DWORD style)
 HWND DornApp::SetClientWindow(HWND client)
 {
     m_hClient = client;
-    KeepFocusWhileHidden();  // a dialog focuses its first control when it is made
+    // A dialog focuses its first control when it is made. The main window is its parent: m_hWnd is
+    // not set yet while the main window handles WM_CREATE.
+    if (client)
+        KeepFocusWhileHidden(GetParent(client));
     // Its size as it comes (a dialog: its template's size) is what FitToClient makes room for.
     RECT rc = {};
     if (client)
@@ -199,12 +202,12 @@ LRESULT DornApp::DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE)
                 SaveClientFocus(GetFocus());
-            else if (!HIWORD(wParam) && FocusClient())  // not while minimised
+            else if (!HIWORD(wParam) && FocusClient(hwnd))  // not while minimised
                 return 0;
             break;
         case WM_SETFOCUS:
             SaveClientFocus(reinterpret_cast<HWND>(wParam));  // the window that just lost it
-            if (FocusClient())
+            if (FocusClient(hwnd))
                 return 0;
             break;
         case WM_SYSCOMMAND:
@@ -212,13 +215,13 @@ LRESULT DornApp::DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             if ((wParam & kSysCommandMask) == SC_KEYMENU && !IsWindowVisible(hwnd))
                 return 0;
             break;
-        // Hidden with nothing else to activate, it stays active; shown again while it has the
-        // focus, no activation comes that would hand it on.
+        // Hidden with nothing else to activate, it stays active; shown again while active, with the
+        // focus itself or nowhere (after a minimise), no activation comes that would hand it on.
         case WM_WINDOWPOSCHANGED:
-            if (!IsShown())
-                KeepFocusWhileHidden();
-            else if (GetFocus() == hwnd)
-                FocusClient();
+            if (!IsShown(hwnd))
+                KeepFocusWhileHidden(hwnd);
+            else if (GetFocus() == hwnd || (!GetFocus() && GetActiveWindow() == hwnd))
+                FocusClient(hwnd);
             break;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -230,25 +233,25 @@ void DornApp::SaveClientFocus(HWND focus)
         m_hClientFocus = focus;
 }
 
-bool DornApp::IsShown() const
+bool DornApp::IsShown(HWND self)
 {
-    return IsWindowVisible(m_hWnd) && !IsIconic(m_hWnd);
+    return IsWindowVisible(self) && !IsIconic(self);
 }
 
-void DornApp::KeepFocusWhileHidden()
+void DornApp::KeepFocusWhileHidden(HWND self)
 {
     HWND focus = GetFocus();
-    if (IsShown() || !m_hClient || !focus || !IsChild(m_hClient, focus))
+    if (IsShown(self) || !m_hClient || !focus || !IsChild(m_hClient, focus))
         return;
     SaveClientFocus(focus);
-    ::SetFocus(m_hWnd);
+    ::SetFocus(self);
 }
 
-bool DornApp::FocusClient()
+bool DornApp::FocusClient(HWND self)
 {
     // A hidden or minimised window keeps the focus itself: keys typed then (after the tray menu
     // made it the foreground window, say) must not reach controls nobody can see.
-    if (!IsShown())
+    if (!IsShown(self))
         return false;
     if (!m_hClient || !HasVisibleStyle(m_hClient))
         return false;

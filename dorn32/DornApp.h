@@ -64,10 +64,11 @@ public:
     HWND m_hClientFocus;  // the client's control that had the keyboard focus last
 
 private:
-    bool IsShown() const;
+    // `self` is the main window: m_hWnd is null until CreateMainWindow returns.
+    static bool IsShown(HWND self);
     void SaveClientFocus(HWND focus);
-    void KeepFocusWhileHidden();
-    bool FocusClient();
+    void KeepFocusWhileHidden(HWND self);
+    bool FocusClient(HWND self);
 };
 
 // Pixels given at 96 dpi, in the screen's density along LOGPIXELSX or LOGPIXELSY.

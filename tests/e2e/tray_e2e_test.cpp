@@ -81,6 +81,7 @@ TEST_F(FenlowTest, OkWithoutChangeStillWritesAllEightAndKeepsTray)
     Fenlow f = Start();
     ASSERT_TRUE(f.options);
     EXPECT_TRUE(IsWindowVisible(f.main));  // Init missing: shown
+    EXPECT_TRUE(WaitUntil([&] { return FocusOfThreadOf(f.main) == f.Box(IDOK); })) << "the keys go to the dialog";
     Click(f.Box(IDOK));
     ASSERT_TRUE(WaitUntil([&] { return registry.ReadAll().size() == 8; }));
     std::map<std::string, uint8_t> stored = StoredFlags(registry);
@@ -227,7 +228,6 @@ TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
     DWORD pid = f.process.Pid();
     ASSERT_TRUE(WaitUntil([&] { return TrayIdsOf(pid) == std::vector<UINT>{1}; }));
     ASSERT_FALSE(IsWindowVisible(f.main));
-    DWORD thread = GetWindowThreadProcessId(f.main, nullptr);
 
     // What a key reaching the dialog would change: the ticks, the stored values, the tray layout.
     struct State
@@ -269,6 +269,7 @@ TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
         {"Alt+S", {VK_MENU, 'S'}}, {"Alt+N", {VK_MENU, 'N'}}, {"Alt+P", {VK_MENU, 'P'}}, {"Alt+L", {VK_MENU, 'L'}},
         {"Alt+M", {VK_MENU, 'M'}}, {"Alt+F", {VK_MENU, 'F'}},
     };
+    const State start = now();
     for (const Close& c : closes) {
         SCOPED_TRACE(c.how);
         ASSERT_TRUE(tray->Click(*tray->FindByPid(pid, 1), WM_RBUTTONDOWN));
@@ -276,10 +277,8 @@ TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
         c.close();
         ASSERT_TRUE(WaitUntil([] { return !IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
         Pump(200);  // the menu's own clean-up runs after it has gone
-        GUITHREADINFO gui = {};
-        gui.cbSize = sizeof(gui);
-        ASSERT_TRUE(GetGUIThreadInfo(thread, &gui));
-        EXPECT_FALSE(gui.hwndFocus && IsChild(f.options, gui.hwndFocus)) << "the focus is on a hidden control";
+        HWND focus = FocusOfThreadOf(f.main);
+        EXPECT_FALSE(focus && IsChild(f.options, focus)) << "the focus is on a hidden control";
 
         for (const Keys& k : keys) {
             SCOPED_TRACE(k.name);
@@ -300,7 +299,17 @@ TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
             EXPECT_EQ(before.addsAndDeletes, after.addsAndDeletes) << "the tray icons were laid out again";
         }
     }
-    EXPECT_TRUE(f.process.Running());
+    Pump(500);  // a late reaction to the last keys
+    State end = now();
+    EXPECT_EQ(start.ticks, end.ticks);
+    EXPECT_EQ(start.storedValues, end.storedValues) << "the settings were saved";
+    EXPECT_EQ(start.addsAndDeletes, end.addsAndDeletes) << "the tray icons were laid out again";
+
+    // Shown again, the window gives the keys to its dialog at once.
+    ASSERT_TRUE(tray->Click(*tray->FindByPid(pid, 1), WM_LBUTTONDBLCLK));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.main) != FALSE; }));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOfThreadOf(f.main) == f.Box(IDOK); }))
+        << "the focus is on " << FocusOfThreadOf(f.main);
 }
 
 }  // namespace

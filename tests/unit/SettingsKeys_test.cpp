@@ -88,6 +88,14 @@ TEST_F(SettingsKeysTest, TheMainWindowHandsTheFocusToTheDialogAndGetsItBackWhere
     DestroyWindow(other);
 }
 
+// Started hidden, as from the second start on: the first showing puts the focus on Ok by itself.
+TEST_F(SettingsKeysTest, ShownAfterAHiddenStartTheFocusIsOnOk)
+{
+    ASSERT_FALSE(IsChild(g_app.m_dlgOpciones.m_hWnd, GetFocus())) << "hidden";
+    g_app.ShowWindow(SW_SHOWNORMAL);
+    EXPECT_EQ(Item(IDOK), GetFocus());
+}
+
 // Hidden (by Cancel, say) or minimised, the window keeps the focus itself whatever activates it,
 // and hands it back to the box left last once it is shown again.
 TEST_F(SettingsKeysTest, AHiddenOrMinimisedWindowKeepsTheFocusFromTheDialog)

@@ -306,6 +306,15 @@ std::wstring GetWideText(HWND hwnd)
     return WindowText<wchar_t>(hwnd, SendMessageTimeoutW);
 }
 
+HWND FocusOfThreadOf(HWND window)
+{
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof(gui);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui))
+        return nullptr;
+    return gui.hwndFocus;
+}
+
 int CheckState(HWND button)
 {
     return static_cast<int>(SendTimeout(button, BM_GETCHECK, 0, 0));

@@ -90,6 +90,8 @@ std::string GetText(HWND hwnd);
 std::wstring GetWideText(HWND hwnd);
 // SendMessageTimeout that gives up after `timeoutMs` or when the target hangs (result 0).
 LRESULT SendTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, DWORD timeoutMs = 5000);
+// The window with the keyboard focus in the thread of `window` (any process), or null.
+HWND FocusOfThreadOf(HWND window);
 // BM_GETCHECK: BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
 int CheckState(HWND button);
 // SB_GETPARTS of a status bar in any process: the right edge of each pane (-1: to the end).
