@@ -43,16 +43,14 @@ protected:
     }
 
     // Caps Lock's and Num Lock's icons chosen, Scroll Lock's not, so three of the four slots stay
-    // empty; started in the tray with Num Lock turned on afterwards. Check `main` before use.
-    Fenlow StartWithCapsAndNum()
+    // empty; started in the tray with Num Lock turned on afterwards. Call in ASSERT_NO_FATAL_FAILURE.
+    void StartWithCapsAndNum(Fenlow& f)
     {
         StoreFlags({{"Init", 1}, {"CapLock", 1}, {"ScrLock", 0}, {"NumLock", 1}});
-        Fenlow f = Start();
-        if (!f.main)
-            return f;
-        EXPECT_EQ((std::vector<UINT>{1, 3}), TrayIdsOf(f.process.Pid()));
-        EXPECT_TRUE(SetLock(VK_NUMLOCK, true));
-        return f;
+        f = Start();
+        ASSERT_TRUE(f.main);
+        ASSERT_EQ((std::vector<UINT>{1, 3}), TrayIdsOf(f.process.Pid()));
+        ASSERT_TRUE(SetLock(VK_NUMLOCK, true));
     }
 
     std::vector<UINT> SortedTrayIds(DWORD pid) const

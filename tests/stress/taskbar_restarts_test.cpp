@@ -24,8 +24,8 @@ bool WaitUntilHandled(const Fenlow& f)
 TEST_F(StressFenlow, HundredTaskbarRestartsLeaveTheChosenIconsOnce)
 {
     StoreFlags({{"NumLockMsg", 1}});
-    Fenlow f = StartWithCapsAndNum();
-    ASSERT_TRUE(f.main);
+    Fenlow f;
+    ASSERT_NO_FATAL_FAILURE(StartWithCapsAndNum(f));
     DWORD pid = f.process.Pid();
 
     // One restart first, and the window shown and painted once: whatever is made once is made now.

@@ -15,8 +15,8 @@ const uint32_t kLongestPauseMs = 200;  // between faults: spread over every poin
 TEST_F(StressFenlow, HundredTrayFaultsEndWithTheChosenIconsOnceEach)
 {
     // Neither Scroll Lock's icon nor the plain one may appear.
-    Fenlow f = StartWithCapsAndNum();
-    ASSERT_TRUE(f.main);
+    Fenlow f;
+    ASSERT_NO_FATAL_FAILURE(StartWithCapsAndNum(f));
     DWORD pid = f.process.Pid();
     ASSERT_TRUE(WaitUntil([&] { return TipOf(pid, 3) == std::optional<std::string>("Nunlock: ON"); }));
 
