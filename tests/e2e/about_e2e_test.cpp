@@ -319,12 +319,7 @@ TEST_F(AboutBoxTest, ActivatingTheLinkOpensTheSiteOnceAndLeavesTheBoxOpen)
     // The link is the next tab stop after OK; Space activates it.
     SetForegroundWindow(box);
     PressKey(VK_TAB);
-    ASSERT_TRUE(WaitUntil([&] {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof(info);
-        return GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &info) &&
-               info.hwndFocus == FindChild(box, IDC_ABOUT_LINK);
-    }));
+    ASSERT_TRUE(WaitUntil([&] { return FocusOfThreadOf(box) == FindChild(box, IDC_ABOUT_LINK); }));
     PressKey(VK_SPACE);
     ASSERT_TRUE(WaitUntil([&] { return sink.Opened().size() >= 2; }, 10000));
     Pump(1000);
