@@ -24,6 +24,13 @@ bool IsDialogWindow(HWND window)
     return static_cast<ULONG_PTR>(GetClassLongPtrA(window, GCW_ATOM)) == reinterpret_cast<ULONG_PTR>(WC_DIALOG);
 }
 
+// The system commands the keyboard alone brings to a window that holds the focus.
+bool IsKeyboardSysCommand(WPARAM command)
+{
+    const WPARAM kind = command & kSysCommandMask;
+    return kind == SC_KEYMENU || kind == SC_CLOSE;
+}
+
 // Height of a bar along the top or bottom edge, or 0 without one.
 int BarHeight(HWND bar)
 {
@@ -211,8 +218,9 @@ LRESULT DornApp::DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
                 return 0;
             break;
         case WM_SYSCOMMAND:
-            // Alt+letter would open the menu bar (Alt+Space the window menu) of a window nobody sees.
-            if ((wParam & kSysCommandMask) == SC_KEYMENU && !IsWindowVisible(hwnd))
+            // Alt, F10 or Alt+letter would open the menu bar (Alt+Space the window menu), and Alt+F4
+            // ask to quit, of a window nobody sees.
+            if (IsKeyboardSysCommand(wParam) && !IsWindowVisible(hwnd))
                 return 0;
             break;
         // Hidden with nothing else to activate, it stays active; shown again while active, with the

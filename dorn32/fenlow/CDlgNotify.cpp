@@ -85,6 +85,9 @@ void CDlgNotify::OnInitDialog(HWND hwnd)
     // Template 107 has no glyph controls; these go to null handles and do nothing.
     m_glyph1.SendMessage(LCM_SETGLYPH, 0, kGlyph1);
     m_glyph2.SendMessage(LCM_SETGLYPH, 0, kGlyph2);
+    // HTTRANSPARENT passes a click only to this thread's windows: transparent, with the layered
+    // style, it reaches the window under the popup, whichever program has it.
+    SetWindowLongA(hwnd, GWL_EXSTYLE, GetWindowLongA(hwnd, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
     GetWindowRect(hwnd, &m_dialogRect);
     RECT text = {};
     GetWindowRect(m_text.m_hWnd, &text);

@@ -72,8 +72,8 @@ const LockKey* KeyOfTrayIcon(UINT id)
     return key == end ? nullptr : key;
 }
 
-// The hook can run inside a refresh, while a tray request waits on the shell: that nested call
-// only asks the running refresh to go round again, so that the last states read are the ones shown.
+// A sent message (a "TaskbarCreated" that is sent, not posted) can run inside a refresh while a tray
+// request waits on the shell: that nested refresh only asks the running one to go round again.
 bool g_refreshing;
 bool g_refreshAgain;
 
@@ -96,6 +96,8 @@ CFenlowApp::CFenlowApp()
       m_trayMissing(),
       m_trayAddedAt(),
       m_timerStartedAt(0),
+      m_refreshPosted(false),
+      m_announced(false),
       m_menuDepth(0)
 {
     // The record is filled later; the window takes whatever it holds when it is created.
@@ -146,6 +148,11 @@ LRESULT CFenlowApp::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         case WM_TRAYNOTIFY:
             return OnTrayNotify(hwnd, lParam);
+        case WM_LOCKKEYEVENT:
+            // Cleared first: a key that comes while this refresh waits on the shell asks for another.
+            m_refreshPosted = false;
+            RefreshLockStates();
+            return 0;
         default:
             if (msg == m_taskbarCreatedMsg && m_taskbarCreatedMsg != 0)
                 LoadTrayResources();
@@ -213,6 +220,7 @@ void CFenlowApp::RefreshLockStates()
         return;
     }
     g_refreshing = true;
+    m_announced = false;
     do {
         g_refreshAgain = false;
         for (const LockKey& key : kLockKeys) {
@@ -224,8 +232,10 @@ void CFenlowApp::RefreshLockStates()
             // hook's path makes no more calls than these; the timer tick adds it again.
             m_trayMissing[key.trayId] = m_settings.*key.trayChosen && !iconTaken && !tipTaken;
             ::SendMessageA(m_hStatusBar, SB_SETTEXTA, key.pane, reinterpret_cast<LPARAM>(on ? key.paneOn : kPaneOff));
-            if (g_lockMonitorReady && *key.previous != on && m_settings.*key.notify)
+            if (g_lockMonitorReady && *key.previous != on && m_settings.*key.notify) {
                 m_dlgNotify.Show(on ? key.popupOn : key.popupOff);
+                m_announced = true;
+            }
             *key.previous = on;
         }
         g_lockMonitorReady = 1;
@@ -233,10 +243,26 @@ void CFenlowApp::RefreshLockStates()
     g_refreshing = false;
 }
 
+void CFenlowApp::OnKeyEvent(DWORD vk)
+{
+    const LockKey* end = std::end(kLockKeys);
+    if (std::none_of(std::begin(kLockKeys), end, [vk](const LockKey& k) { return static_cast<DWORD>(k.vk) == vk; }))
+        return;
+    // The hook must return at once: Windows removes a low-level hook that keeps input waiting, and
+    // the key reaches the key state only after the hook. The refresh runs from the message loop.
+    if (!m_refreshPosted)
+        m_refreshPosted = PostMessage(WM_LOCKKEYEVENT, 0, 0) != FALSE;
+}
+
 void CFenlowApp::OnTimerTick()
 {
     RefreshLockStates();
     RestoreMissingTrayIcons();
+    // A popup this tick has just shown is up for two to three ticks from now, as from any refresh.
+    if (m_announced) {
+        m_announced = false;
+        return;
+    }
     int before = m_popupCountdown;
     // Held at -1 while nothing is pending, so the counter never wraps in a long session.
     m_popupCountdown = before < 0 ? -1 : before - 1;
@@ -346,6 +372,7 @@ LRESULT CFenlowApp::OnTrayNotify(HWND hwnd, LPARAM lParam)
         case WM_RBUTTONDOWN: {
             POINT cursor;
             GetCursorPos(&cursor);
+            HWND before = ::GetForegroundWindow();
             // Foreground first, or the menu does not close when the user clicks elsewhere.
             SetForegroundWindow();
             ++m_menuDepth;
@@ -356,6 +383,11 @@ LRESULT CFenlowApp::OnTrayNotify(HWND hwnd, LPARAM lParam)
                     DestroyMenu(stale);
                 m_staleTrayMenus.clear();
             }
+            // Closed without a choice over a window nobody sees: the keys go back where the user typed.
+            MSG chosen;
+            if (!IsWindowVisible(hwnd) && ::GetForegroundWindow() == hwnd && before && before != hwnd &&
+                IsWindow(before) && !PeekMessageA(&chosen, hwnd, WM_COMMAND, WM_COMMAND, PM_NOREMOVE))
+                ::SetForegroundWindow(before);
             // Posted, not sent: the menu must find a message in the queue, or it does not close or
             // reopen properly.
             PostMessage(WM_NULL, 0, 0);

@@ -16,6 +16,8 @@
 
 // The tray icons report to the main window with this message.
 const UINT WM_TRAYNOTIFY = WM_APP + 1;
+// The keyboard hook posts this for a lock-key event: the refresh runs from the message loop.
+const UINT WM_LOCKKEYEVENT = WM_APP + 2;
 const UINT_PTR kRefreshTimerId = 0xABCDEF;
 const UINT kRefreshPeriodMs = 1000;
 
@@ -46,6 +48,8 @@ public:
     BOOL OnCreate(HWND hwnd);
     void CreateStatusPanes();
     void RefreshLockStates();
+    // From the keyboard hook: asks for a refresh if `vk` is a lock key, and returns at once.
+    void OnKeyEvent(DWORD vk);
     void OnTimerTick();
     void StartRefreshTimer();
     void LoadTrayResources();
@@ -91,6 +95,10 @@ private:
     // When each icon was last added (GetTickCount), and when the refresh timer was started.
     DWORD m_trayAddedAt[kTrayIconCount];
     DWORD m_timerStartedAt;
+    // A refresh is posted and not yet run: a burst of lock-key events asks for one.
+    bool m_refreshPosted;
+    // The last refresh showed the popup: its time counts from the next tick.
+    bool m_announced;
     // Tray menus open now (TPM_RECURSE lets them nest), and menus replaced while one was open.
     int m_menuDepth;
     std::list<HMENU> m_staleTrayMenus;  // a list: a vector would link the library's string-based errors (~90 KiB)

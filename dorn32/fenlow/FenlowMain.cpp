@@ -46,11 +46,8 @@ int AppMain(int /*argc*/, char** /*argv*/)
 LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam)
 {
     g_hookLock.Enter();
-    if (code >= 0) {
-        DWORD vk = reinterpret_cast<KBDLLHOOKSTRUCT*>(lParam)->vkCode;
-        if (vk == VK_NUMLOCK || vk == VK_CAPITAL || vk == VK_SCROLL)
-            g_app.RefreshLockStates();
-    }
+    if (code >= 0)
+        g_app.OnKeyEvent(reinterpret_cast<KBDLLHOOKSTRUCT*>(lParam)->vkCode);
     // Every event goes on unchanged: the hook only watches.
     LRESULT result = CallNextHookEx(g_app.m_hook, code, wParam, lParam);
     g_hookLock.Leave();

@@ -55,6 +55,18 @@ inline void SetToggle(BYTE vk, bool on)
     SetKeyboardState(keys);
 }
 
+// Runs the messages waiting in this thread's queue, as the program's loop would, but no timer tick:
+// what changes is the work of the messages the program posted itself.
+inline void DispatchPending()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
+           PeekMessageA(&msg, nullptr, WM_TIMER + 1, 0xFFFFFFFF, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
 // Every text the popup's text control was given since RecordPopupTexts, in order.
 inline std::vector<std::string> g_popupTexts;
 inline WNDPROC g_popupTextProc = nullptr;

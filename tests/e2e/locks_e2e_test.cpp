@@ -1,6 +1,9 @@
 // The real fenlow.exe following the lock keys: status panes, tray tooltips and pictures, the popup.
 #include "FenlowSession.h"
 
+#include <algorithm>
+#include <cstdio>
+
 using namespace e2e;
 
 namespace {
@@ -39,12 +42,16 @@ TEST_F(FenlowTest, CapsLockReachesPaneTrayAndPopupAtOnce)
     Pump(1200);
     EXPECT_FALSE(IsWindowVisible(f.popup));
 
-    // SendInput returns after the hooks ran: the hook, not the one-second timer, shows it. The tray
-    // notes, as each refresh reaches it, whether the popup is up.
+    // The hook hands the key to the program's loop, which refreshes at once, not at the next tick:
+    // the pane changes before any tick has reached the tray. The tray notes, as each refresh
+    // reaches it, whether the popup is up.
     tray->WatchVisibility(f.popup);
     tray->ClearLog();
-    PressKey(VK_CAPITAL);
-    EXPECT_EQ("CAP", StatusBarText(f.status, 1));
+    KeyDown(VK_CAPITAL);
+    ASSERT_TRUE(WaitUntil([&] { return StatusBarText(f.status, 1) == "CAP"; }));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.popup) != FALSE; }));
+    // Sent once the key-down's refresh has shown the popup: the key-up brings one refresh more.
+    KeyUp(VK_CAPITAL);
     TrayIcon caps = *tray->FindByPid(pid, 1);
     EXPECT_EQ("Capital: ON", caps.tip);
     EXPECT_TRUE(IconMatchesResource(caps, FenlowPath(), IDI_CAPSLOCK_ON));
@@ -71,19 +78,19 @@ TEST_F(FenlowTest, CapsLockReachesPaneTrayAndPopupAtOnce)
     EXPECT_EQ(HTTRANSPARENT, static_cast<int>(SendTimeout(f.popup, WM_NCHITTEST, 0, centre)));
 
     // Gone on the third tick after it showed (two to three seconds), counted in the program's own
-    // refreshes, not by a clock a loaded machine can stretch. The key-up's refresh showed it (a hook
-    // reads the new toggle only then); every refresh after it is a tick, and a tick refreshes
-    // before it hides: up as each of the first three reached the tray, down for any later one.
+    // refreshes, not by a clock a loaded machine can stretch. The key-down's refresh showed it; after
+    // it come the key-up's refresh and the ticks, and a tick refreshes before it hides: up as each of
+    // the first four reached the tray, down for any later one.
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(f.popup); }, 15000));
     const std::vector<bool> ticks = RefreshesAfterShowing(tray->Calls(), "Capital: ON");
-    ASSERT_GE(ticks.size(), 3u) << "hidden after " << ticks.size() << " ticks";
-    EXPECT_EQ((std::vector<bool>{true, true, true}), std::vector<bool>(ticks.begin(), ticks.begin() + 3));
-    for (size_t i = 3; i < ticks.size(); ++i)
-        EXPECT_FALSE(ticks[i]) << "still up at tick " << i + 1;
+    ASSERT_GE(ticks.size(), 4u) << "hidden after " << ticks.size() << " refreshes";
+    EXPECT_EQ((std::vector<bool>{true, true, true, true}), std::vector<bool>(ticks.begin(), ticks.begin() + 4));
+    for (size_t i = 4; i < ticks.size(); ++i)
+        EXPECT_FALSE(ticks[i]) << "still up at refresh " << i + 1;
     tray->WatchVisibility(nullptr);
 
     PressKey(VK_CAPITAL);
-    EXPECT_EQ("   ", StatusBarText(f.status, 1));
+    ASSERT_TRUE(WaitUntil([&] { return StatusBarText(f.status, 1) == "   "; }));
     EXPECT_EQ("Capital: OFF", tray->FindByPid(pid, 1)->tip);
     EXPECT_TRUE(IconMatchesResource(*tray->FindByPid(pid, 1), FenlowPath(), IDI_CAPSLOCK_OFF));
     EXPECT_TRUE(IsWindowVisible(f.popup));
@@ -114,7 +121,7 @@ TEST_F(FenlowTest, EachLockDrivesItsOwnPaneAndOnlyWatchedOnesAnnounce)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.on);
         ASSERT_TRUE(SetLock(c.vk, true));
-        EXPECT_EQ(c.on, StatusBarText(f.status, c.pane));
+        EXPECT_TRUE(WaitUntil([&] { return StatusBarText(f.status, c.pane) == c.on; }));
         EXPECT_EQ(c.announced, IsWindowVisible(f.popup) != FALSE);
         if (c.popup) {
             EXPECT_EQ(c.popup, PopupText(f));
@@ -160,6 +167,86 @@ TEST_F(FenlowTest, OrdinaryKeysPassThroughTheHookUnchanged)
     EXPECT_EQ("   ", StatusBarText(f.status, 1));
     EXPECT_TRUE(f.process.Running());
     DestroyWindow(edit);
+}
+
+// A shell that answers every tray request late holds no key: the hook hands the key over and
+// returns, and the indicators catch up once the shell answers.
+TEST_F(FenlowTest, ASlowShellHoldsNoKeyAndTheIndicatorsEndTrue)
+{
+    StoreFlags({{"Init", 1}, {"CapLock", 1}, {"ScrLock", 1}, {"NumLock", 1}});
+    Fenlow f = Start();
+    ASSERT_TRUE(f.status);
+    DWORD pid = f.process.Pid();
+    ASSERT_TRUE(WaitUntil([&] { return TrayIdsOf(pid).size() == 3; }));
+
+    // A refresh makes six tray requests: a hook that refreshed itself would keep each key event
+    // waiting for at least one answer.
+    const DWORD kAnswerMs = 500;
+    tray->AnswerLate(kAnswerMs);
+    const size_t before = tray->CallCount();
+    DWORD longest = 0;
+    for (WORD vk : {VK_CAPITAL, VK_SCROLL, VK_NUMLOCK}) {
+        for (bool up : {false, true}) {
+            INPUT input = KeyInput(vk, up);
+            DWORD began = GetTickCount();
+            ASSERT_EQ(1u, SendInput(1, &input, sizeof(input)));
+            longest = std::max(longest, GetTickCount() - began);
+        }
+    }
+    std::printf("longest SendInput of a lock key, the shell answering %lu ms late: %lu ms\n",
+                static_cast<unsigned long>(kAnswerMs), static_cast<unsigned long>(longest));
+    EXPECT_LT(longest, kAnswerMs) << "a lock key waited on the shell";
+
+    tray->AnswerLate(0);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return StatusBarText(f.status, 1) == "CAP" && StatusBarText(f.status, 2) == "SCR" &&
+                   StatusBarText(f.status, 3) == "NUM" && tray->FindByPid(pid, 1)->tip == "Capital: ON" &&
+                   tray->FindByPid(pid, 2)->tip == "Scroll: ON" && tray->FindByPid(pid, 3)->tip == "Nunlock: ON";
+        },
+        20000));
+    EXPECT_GT(tray->CallCount(), before);
+    EXPECT_TRUE(IconMatchesResource(*tray->FindByPid(pid, 1), FenlowPath(), IDI_CAPSLOCK_ON));
+    EXPECT_TRUE(IconMatchesResource(*tray->FindByPid(pid, 3), FenlowPath(), IDI_NUMLOCK_ON));
+}
+
+int g_clicks = 0;
+
+LRESULT CALLBACK CountClicks(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_LBUTTONDOWN)
+        ++g_clicks;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// A click on the popup lands in the window beneath it, also one of another program.
+TEST_F(FenlowTest, AClickOnThePopupReachesTheWindowOfAnotherProgramBeneath)
+{
+    StoreFlags({{"Init", 1}, {"CapLockMsg", 1}});
+    Fenlow f = Start();
+    ASSERT_TRUE(f.popup);
+
+    g_clicks = 0;
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = CountClicks;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"UnderThePopup";
+    RegisterClassW(&wc);
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    HWND under = CreateWindowExW(0, wc.lpszClassName, L"under", WS_POPUP | WS_VISIBLE, 0, work.bottom / 2, work.right,
+                                 work.bottom / 2, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(under);
+    Pump(200);
+
+    PressKey(VK_CAPITAL);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.popup) != FALSE; }));
+    EXPECT_TRUE(ExStyle(f.popup) & WS_EX_TRANSPARENT);
+    RECT rc = WindowRect(f.popup);
+    ClickAt({(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+    EXPECT_TRUE(WaitUntil([&] { return g_clicks > 0; }, 2000)) << "the click stopped at the popup";
+    EXPECT_TRUE(IsWindowVisible(f.popup)) << "the popup went before the click: it proves nothing";
+    DestroyWindow(under);
 }
 
 }  // namespace

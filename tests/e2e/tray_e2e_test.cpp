@@ -218,8 +218,10 @@ TEST_F(FenlowTest, TaskbarRestartBringsTheChosenIconsBackOnce)
     }
 }
 
-// The tray menu makes the hidden main window the foreground one so that the menu can close; keys
-// typed after it must not reach the options dialog nobody can see.
+// The tray menu makes the hidden main window the foreground one so that the menu can close. Closed
+// without a choice, it gives the foreground back to the window the user was typing in; where that
+// window has gone, keys typed at the hidden window must reach none of its controls, menus or
+// questions.
 TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
 {
     StoreFlags({{"Init", 1}, {"CapLock", 1}, {"NumLockMsg", 1}});
@@ -229,7 +231,8 @@ TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
     ASSERT_TRUE(WaitUntil([&] { return TrayIdsOf(pid) == std::vector<UINT>{1}; }));
     ASSERT_FALSE(IsWindowVisible(f.main));
 
-    // What a key reaching the dialog would change: the ticks, the stored values, the tray layout.
+    // What a key reaching the dialog would change: the ticks, the stored values, the tray layout; and
+    // a question or menu of the hidden window.
     struct State
     {
         std::vector<int> ticks;
@@ -244,6 +247,12 @@ TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
         for (const TrayCall& call : tray->Calls())
             s.addsAndDeletes += call.op == NIM_ADD || call.op == NIM_DELETE;
         return s;
+    };
+    auto question = [&] {
+        for (HWND top : TopWindows(pid, L"#32770"))
+            if (IsWindowVisible(top) && top != f.popup)
+                return top;
+        return HWND();
     };
 
     struct Close
@@ -263,40 +272,78 @@ TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
         const char* name;
         std::vector<WORD> chord;
     };
-    // Enter and Space press the default button; the letters are the dialog's and the menu bar's.
+    // Enter and Space press the default button; the letters are the dialog's and the menu bar's; F10
+    // and Alt alone open the menu bar, Alt+F4 asks to quit.
     const Keys keys[] = {
-        {"Enter", {VK_RETURN}},    {"Space", {VK_SPACE}},     {"Alt+O", {VK_MENU, 'O'}}, {"Alt+C", {VK_MENU, 'C'}},
-        {"Alt+S", {VK_MENU, 'S'}}, {"Alt+N", {VK_MENU, 'N'}}, {"Alt+P", {VK_MENU, 'P'}}, {"Alt+L", {VK_MENU, 'L'}},
-        {"Alt+M", {VK_MENU, 'M'}}, {"Alt+F", {VK_MENU, 'F'}},
+        {"Enter", {VK_RETURN}},       {"Space", {VK_SPACE}},     {"Alt+O", {VK_MENU, 'O'}}, {"Alt+C", {VK_MENU, 'C'}},
+        {"Alt+S", {VK_MENU, 'S'}},    {"Alt+N", {VK_MENU, 'N'}}, {"Alt+P", {VK_MENU, 'P'}}, {"Alt+L", {VK_MENU, 'L'}},
+        {"Alt+M", {VK_MENU, 'M'}},    {"Alt+F", {VK_MENU, 'F'}}, {"F10", {VK_F10}},         {"Alt", {VK_MENU}},
+        {"Alt+F4", {VK_MENU, VK_F4}},
     };
     const State start = now();
-    for (const Close& c : closes) {
-        SCOPED_TRACE(c.how);
-        ASSERT_TRUE(tray->Click(*tray->FindByPid(pid, 1), WM_RBUTTONDOWN));
-        ASSERT_TRUE(WaitForTrayMenu());
-        c.close();
-        ASSERT_TRUE(WaitUntil([] { return !IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
-        Pump(200);  // the menu's own clean-up runs after it has gone
-        HWND focus = FocusOfThreadOf(f.main);
-        EXPECT_FALSE(focus && IsChild(f.options, focus)) << "the focus is on a hidden control";
-
-        for (const Keys& k : keys) {
-            SCOPED_TRACE(k.name);
-            State before = now();
-            PressChord(k.chord);
+    for (bool earlierGone : {false, true}) {
+        for (const Close& c : closes) {
+            SCOPED_TRACE(std::string(c.how) +
+                         (earlierGone ? ", the earlier window gone" : ", the earlier window there"));
+            // The window the user types in, away from the click outside.
+            HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 300, 300,
+                                        300, 30, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+            ASSERT_TRUE(edit);
+            SetForegroundWindow(edit);
+            SetFocus(edit);
             Pump(200);
-            HWND menu = FindWindowW(L"#32768", nullptr);
-            if (menu && IsWindowVisible(menu)) {
-                ADD_FAILURE() << "a menu of the hidden window opened";
-                PressKey(VK_ESCAPE);
-                PressKey(VK_ESCAPE);
+            ASSERT_EQ(edit, GetForegroundWindow());
+
+            ASSERT_TRUE(tray->Click(*tray->FindByPid(pid, 1), WM_RBUTTONDOWN));
+            ASSERT_TRUE(WaitForTrayMenu());
+            ASSERT_EQ(f.main, GetForegroundWindow()) << "the menu's window is not the foreground one";
+            if (earlierGone)
+                DestroyWindow(edit);
+            c.close();
+            ASSERT_TRUE(WaitUntil([] { return !IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
+            Pump(200);  // the menu's own clean-up runs after it has gone
+            HWND focus = FocusOfThreadOf(f.main);
+            EXPECT_FALSE(focus && IsChild(f.options, focus)) << "the focus is on a hidden control";
+
+            if (!earlierGone) {
+                // Back where the user was typing: the next keys land there.
+                EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == edit; }))
+                    << "the foreground is " << GetForegroundWindow();
+                PressKey('O');
+                PressKey('K');
                 Pump(200);
+                wchar_t text[16] = {};
+                GetWindowTextW(edit, text, 16);
+                EXPECT_EQ(std::wstring(L"ok"), text);
+                DestroyWindow(edit);
+                continue;
             }
-            State after = now();
-            EXPECT_FALSE(IsWindowVisible(f.main));
-            EXPECT_EQ(before.ticks, after.ticks);
-            EXPECT_EQ(before.storedValues, after.storedValues) << "the settings were saved";
-            EXPECT_EQ(before.addsAndDeletes, after.addsAndDeletes) << "the tray icons were laid out again";
+            // Nothing to give it back to: the hidden window holds the keys, and they must do nothing.
+            ASSERT_EQ(f.main, GetForegroundWindow());
+            for (const Keys& k : keys) {
+                SCOPED_TRACE(k.name);
+                State before = now();
+                PressChord(k.chord);
+                Pump(200);
+                HWND menu = FindWindowW(L"#32768", nullptr);
+                if (menu && IsWindowVisible(menu)) {
+                    ADD_FAILURE() << "a menu of the hidden window opened";
+                    PressKey(VK_ESCAPE);
+                    PressKey(VK_ESCAPE);
+                    Pump(200);
+                }
+                if (HWND asked = question()) {
+                    ADD_FAILURE() << "a question over the hidden window: \"" << GetText(asked) << "\"";
+                    PostMessageW(asked, WM_COMMAND, IDNO, 0);
+                    Pump(200);
+                }
+                State after = now();
+                EXPECT_TRUE(f.process.Running());
+                EXPECT_FALSE(IsWindowVisible(f.main));
+                EXPECT_EQ(before.ticks, after.ticks);
+                EXPECT_EQ(before.storedValues, after.storedValues) << "the settings were saved";
+                EXPECT_EQ(before.addsAndDeletes, after.addsAndDeletes) << "the tray icons were laid out again";
+            }
         }
     }
     Pump(500);  // a late reaction to the last keys

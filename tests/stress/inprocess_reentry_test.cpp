@@ -1,8 +1,9 @@
-// A lock-key event that arrives while a refresh waits on the shell. Each tray request is a
-// SendMessage to the shell's window; while the program waits for the answer, the system may
-// call its keyboard hook, which refreshes again inside the first refresh. Here the shell
-// stand-in makes that happen at a chosen moment: the hook is called the way the system calls
-// it, after the key state has changed, while the first refresh waits on its first tray request.
+// A lock-key press that arrives while a timer tick's refresh waits on the shell. Each tray request
+// is a SendMessage to the shell's window; while the program waits for the answer, the system may
+// call its keyboard hook. The hook runs before the key takes effect: the thread's key state shows
+// the press only once its loop takes input again. Here the shell stand-in makes the press come at
+// a chosen moment, inside the tick's first tray request, and the key takes effect when the tick
+// has returned to the loop.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -31,26 +32,15 @@ WNDPROC g_appProc = nullptr;
 
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == kPressDuringWait) {
-        // What the system does on a Caps Lock release: the state flips, then the hook runs.
-        SetToggle(VK_CAPITAL, wParam != 0);
+    if (msg == kPressDuringWait)
         return inprocess::CallHookWithKeyUp(VK_CAPITAL);
-    }
     return CallWindowProcA(g_appProc, hwnd, msg, wParam, lParam);
 }
 
-TEST(StressReentry, AKeyDuringARefreshLeavesTheLatestStateAndOnePopup)
+TEST(StressReentry, APressDuringATickIsShownWithoutWaitingForTheNextTick)
 {
     e2e::FakeTray shell;
     std::atomic<bool> fired{false};
-    // On the shell's next modify request for Caps Lock, the key event first reaches the program.
-    auto armOnce = [&](bool on) {
-        fired = false;
-        shell.BeforeNextModify(1, [&fired, on] {
-            fired = true;
-            SendMessageW(g_app.m_hWnd, kPressDuringWait, on, 0);
-        });
-    };
     auto shellTip = [&] {
         auto icon = shell.Find(g_app.m_hWnd, 1);
         return icon ? icon->tip : std::string("(absent)");
@@ -67,23 +57,34 @@ TEST(StressReentry, AKeyDuringARefreshLeavesTheLatestStateAndOnePopup)
     g_app.LoadTrayResources();
     ASSERT_EQ("Capital: OFF", shellTip());
 
-    // Caps Lock goes on while the refresh waits on its first tray request (Caps Lock's picture).
     for (bool on : {true, false}) {
         SCOPED_TRACE(on ? "on" : "off");
         g_popupTexts.clear();
-        armOnce(on);
-        g_app.RefreshLockStates();
+        fired = false;
+        // On the tick's first tray request (Caps Lock's picture) the key's event reaches the hook.
+        shell.BeforeNextModify(1, [&fired] {
+            fired = true;
+            SendMessageW(g_app.m_hWnd, kPressDuringWait, 0, 0);
+        });
+        g_app.OnTimerTick();
         ASSERT_TRUE(fired);
+        // Back in the loop: the key takes effect, then the messages waiting run, but no tick.
+        SetToggle(VK_CAPITAL, on);
+        inprocess::DispatchPending();
 
         const char* tip = on ? "Capital: ON" : "Capital: OFF";
         EXPECT_EQ(tip, shellTip());
         EXPECT_STREQ(tip, g_app.m_trayCaps.szTip);
         EXPECT_EQ(on ? g_app.m_iconCapsOn : g_app.m_iconCapsOff, g_app.m_trayCaps.hIcon);
         EXPECT_EQ(on ? "CAP" : "   ", PaneText(1));
-        // The change is announced once, and the next refresh has nothing new to say.
+        // The change is announced once, and is up for the third tick from its showing.
         const char* popup = on ? "Caps. Lock: ON" : "Caps. Lock: OFF";
         EXPECT_EQ(std::vector<std::string>{popup}, g_popupTexts);
-        g_app.RefreshLockStates();
+        for (int tick = 1; tick <= 3; ++tick) {
+            EXPECT_TRUE(IsWindowVisible(g_app.m_dlgNotify.m_hWnd)) << "before tick " << tick;
+            g_app.OnTimerTick();
+        }
+        EXPECT_FALSE(IsWindowVisible(g_app.m_dlgNotify.m_hWnd)) << "after the third tick";
         EXPECT_EQ(std::vector<std::string>{popup}, g_popupTexts);
         EXPECT_EQ(tip, shellTip());
     }

@@ -93,11 +93,15 @@ TEST_F(StressInProcessTray, TheHookNeverAddsAndTicksAddEachLostIconOncePerSecond
         tray->RefuseAdds(id, kForever);
     tray->Forget();
 
-    // The hook's path: a refresh per lock-key event, six modifies, nothing else.
+    // The hook's path: no tray call inside the hook; a refresh per lock-key event from the loop,
+    // six modifies, nothing else.
     tray->ClearLog();
     const int kKeyEvents = 20;
-    for (int i = 0; i < kKeyEvents; ++i)
+    for (int i = 0; i < kKeyEvents; ++i) {
         inprocess::CallHookWithKeyUp(VK_CAPITAL);
+        EXPECT_EQ(static_cast<size_t>(6 * i), tray->Calls().size()) << "a tray call inside the hook";
+        inprocess::DispatchPending();
+    }
     std::vector<e2e::TrayCall> calls = tray->Calls();
     EXPECT_EQ(static_cast<size_t>(6 * kKeyEvents), calls.size());
     for (const e2e::TrayCall& call : calls)

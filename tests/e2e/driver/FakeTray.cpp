@@ -125,6 +125,7 @@ struct FakeTray::State
     UINT armedId = 0;
     std::function<void()> armed;
     HWND watched = nullptr;
+    DWORD answerDelay = 0;
     struct Refusal
     {
         int count = 0;
@@ -247,14 +248,18 @@ BOOL FakeTray::State::Handle(DWORD op, const uint8_t* data, size_t size)
 
     std::function<void()> before;
     bool watchedVisible = false;
+    DWORD delay = 0;
     {
         std::lock_guard<std::mutex> guard(lock);
+        delay = answerDelay;
         watchedVisible = watched && IsWindowVisible(watched);
         if (armed && op == NIM_MODIFY && id == armedId) {
             before = std::move(armed);
             armed = nullptr;
         }
     }
+    if (delay)
+        Sleep(delay);
     // Unlocked: what it does may bring more calls to this thread before it returns.
     if (before)
         before();
@@ -524,6 +529,12 @@ void FakeTray::BeforeNextModify(UINT id, std::function<void()> before)
     std::lock_guard<std::mutex> guard(m_state->lock);
     m_state->armedId = id;
     m_state->armed = std::move(before);
+}
+
+void FakeTray::AnswerLate(DWORD ms)
+{
+    std::lock_guard<std::mutex> guard(m_state->lock);
+    m_state->answerDelay = ms;
 }
 
 void FakeTray::WatchVisibility(HWND window)

@@ -114,6 +114,8 @@ public:
     // Once, on the next NIM_MODIFY for icon `id`: runs `before` on the tray's thread ahead of
     // answering, while the caller still waits in Shell_NotifyIcon (and may be re-entered).
     void BeforeNextModify(UINT id, std::function<void()> before);
+    // From now on each call is answered `ms` late, as by a shell busy at sign-in or under load.
+    void AnswerLate(DWORD ms);
     // From now on each logged call notes whether `window` was visible as the call came, while its
     // sender still waited: the sender's state at that step of its work, whatever the clock says.
     void WatchVisibility(HWND window);
