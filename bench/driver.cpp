@@ -407,9 +407,9 @@ bool StartAndSettle(const Program& program, Running& running)
 }
 
 // Caps Lock pressed through SendInput, then status pane 1 read at once and until it shows the
-// new state. SendInput returns after the low-level hooks have run, so a pane that is right at
-// the first read was set by the hook, not by the 1000 ms timer; one right only after more than
-// 500 ms was left to a later tick.
+// new state. SendInput returns after the low-level hooks have run; a hook that hands the key to
+// its program's loop makes no tray call inside it, and the pane follows a few milliseconds later.
+// One right only after more than 500 ms was left to a later tick of the 1000 ms timer.
 void KeyToScreen(const Program& program, const Running& running, int presses)
 {
     const char* key = program.key;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -241,12 +242,31 @@ TEST(BinaryTest, EveryIconGroupHasAFrameForEverySize)
 // is asked here, through an activation context made from the file.
 TEST(BinaryTest, ManifestDeclaresSystemDpiAwarenessAndNoPerMonitorAwareness)
 {
-    const std::wstring path = ShippedExe();
+    std::wstring path = ShippedExe();
     ACTCTXW request = {};
     request.cbSize = sizeof(request);
     request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = path.c_str();
     request.lpResourceName = reinterpret_cast<LPCWSTR>(CREATEPROCESS_MANIFEST_RESOURCE_ID);
+    // A 64-bit test of the 32-bit release runs in a 64-bit-only Wine prefix, which holds no x86
+    // side-by-side assemblies: the release's manifest is read there with its architecture as this
+    // process's, so that the common controls it names can be found; its settings are untouched.
+    wchar_t tempFolder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, tempFolder);
+    const std::wstring manifestCopy = std::wstring(tempFolder) + L"fenlow-binarytest.manifest";
+    if (sizeof(void*) == 8 && ShippedExe() != e2e::ExeNextToMe(L"fenlow.exe")) {
+        std::string manifest = ResourceFile(path).Bytes(RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID);
+        ASSERT_FALSE(manifest.empty());
+        for (size_t at; (at = manifest.find("processorArchitecture=\"x86\"")) != std::string::npos;)
+            manifest.replace(at, std::strlen("processorArchitecture=\"x86\""), "processorArchitecture=\"amd64\"");
+        HANDLE file = CreateFileW(manifestCopy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        DWORD written = 0;
+        WriteFile(file, manifest.data(), static_cast<DWORD>(manifest.size()), &written, nullptr);
+        CloseHandle(file);
+        path = manifestCopy;
+        request.dwFlags = 0;
+    }
+    request.lpSource = path.c_str();
     HANDLE context = CreateActCtxW(&request);
     ASSERT_NE(INVALID_HANDLE_VALUE, context) << "error " << GetLastError();
 
@@ -264,6 +284,7 @@ TEST(BinaryTest, ManifestDeclaresSystemDpiAwarenessAndNoPerMonitorAwareness)
         << "dpiAwareness is \"" << value << "\"";
     EXPECT_EQ(static_cast<DWORD>(ERROR_SXS_KEY_NOT_FOUND), GetLastError());
     ReleaseActCtx(context);
+    DeleteFileW(manifestCopy.c_str());
 }
 
 }  // namespace
