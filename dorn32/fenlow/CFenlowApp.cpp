@@ -386,7 +386,7 @@ LRESULT CFenlowApp::OnTrayNotify(HWND hwnd, LPARAM lParam)
             // Closed without a choice over a window nobody sees: the keys go back where the user typed.
             MSG chosen;
             if (!IsWindowVisible(hwnd) && ::GetForegroundWindow() == hwnd && before && before != hwnd &&
-                IsWindow(before) && !PeekMessageA(&chosen, hwnd, WM_COMMAND, WM_COMMAND, PM_NOREMOVE))
+                IsWindowVisible(before) && !PeekMessageA(&chosen, hwnd, WM_COMMAND, WM_COMMAND, PM_NOREMOVE))
                 ::SetForegroundWindow(before);
             // Posted, not sent: the menu must find a message in the queue, or it does not close or
             // reopen properly.

@@ -162,6 +162,10 @@ TEST_F(FenlowTest, RefusedOrLostTrayIconsComeBackOnceEachWithinTwoTicks)
             if (fault.capsOn) {
                 ASSERT_TRUE(SetLock(VK_CAPITAL, true));
                 ASSERT_TRUE(WaitUntil([&] { return tray->FindByPid(pid, 1)->tip == "Capital: ON"; }));
+                // The key's own refreshes (its down and up, one or two) were posted before any later
+                // tick, which the queue gives out last: three refreshes on, all of them are over.
+                const size_t seen = traffic.RefreshStarts(tray->Calls()).size();
+                ASSERT_TRUE(WaitUntil([&] { return traffic.RefreshStarts(tray->Calls()).size() >= seen + 3; }, 10000));
             }
             size_t mark = 0;
             if (!fault.atStart) {
