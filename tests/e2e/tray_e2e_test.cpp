@@ -1,6 +1,8 @@
 // The real fenlow.exe in the notification area: options OK / Cancel, tray callback, menu, taskbar restart.
 #include "FenlowSession.h"
 
+#include <iterator>
+
 #include "SettingsFlags.h"
 
 using namespace e2e;
@@ -17,7 +19,7 @@ std::map<std::string, uint8_t> StoredFlags(const RegistryFixture& registry)
         if (!value.data.empty())
             flags[value.name] = value.data[0];
     }
-    EXPECT_EQ(8u, flags.size());
+    EXPECT_EQ(std::size(settings_flags::kFlags), flags.size());
     for (const settings_flags::FlagRef& flag : settings_flags::kFlags)
         EXPECT_EQ(1u, flags.count(flag.name)) << flag.name;
     return flags;
@@ -83,7 +85,7 @@ TEST_F(FenlowTest, OkWithoutChangeStillWritesAllEightAndKeepsTray)
     EXPECT_TRUE(IsWindowVisible(f.main));  // Init missing: shown
     EXPECT_TRUE(WaitUntil([&] { return FocusOfThreadOf(f.main) == f.Box(IDOK); })) << "the keys go to the dialog";
     Click(f.Box(IDOK));
-    ASSERT_TRUE(WaitUntil([&] { return registry.ReadAll().size() == 8; }));
+    ASSERT_TRUE(WaitUntil([&] { return registry.ReadAll().size() == std::size(settings_flags::kFlags); }));
     std::map<std::string, uint8_t> stored = StoredFlags(registry);
     EXPECT_EQ(1, stored["Init"]);
     EXPECT_EQ(1, stored["Tray"]);  // the hidden box carries it through
@@ -119,7 +121,7 @@ TEST_F(FenlowTest, CancelAndEscRevertTheBoxesAndWriteNothing)
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.main) != FALSE; }));
     Click(f.Box(IDC_ICON_SCROLL));
     PostMessageW(f.Box(IDC_ICON_SCROLL), WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_TRUE(WaitUntil([&] { return registry.ReadAll().size() == 8; }));
+    EXPECT_TRUE(WaitUntil([&] { return registry.ReadAll().size() == std::size(settings_flags::kFlags); }));
     EXPECT_EQ(1, StoredFlags(registry)["ScrLock"]);
     // The save comes before the tray layout: the icons may still be on their way.
     EXPECT_TRUE(WaitUntil([&] { return TrayIdsOf(f.process.Pid()) == std::vector<UINT>{2}; }));
@@ -283,6 +285,10 @@ TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
     const State start = now();
     for (bool earlierGone : {false, true}) {
         for (const Close& c : closes) {
+            // With the earlier window gone, Esc alone: a click outside closes the menu the same way,
+            // and what follows does not depend on how it closed.
+            if (earlierGone && &c != &closes[0])
+                continue;
             SCOPED_TRACE(std::string(c.how) +
                          (earlierGone ? ", the earlier window gone" : ", the earlier window there"));
             // The window the user types in, away from the click outside.
@@ -297,8 +303,10 @@ TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
             ASSERT_TRUE(tray->Click(*tray->FindByPid(pid, 1), WM_RBUTTONDOWN));
             ASSERT_TRUE(WaitForTrayMenu());
             ASSERT_EQ(f.main, GetForegroundWindow()) << "the menu's window is not the foreground one";
-            if (earlierGone)
+            if (earlierGone) {
                 DestroyWindow(edit);
+                Pump(200);
+            }
             c.close();
             ASSERT_TRUE(WaitUntil([] { return !IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
             Pump(200);  // the menu's own clean-up runs after it has gone
