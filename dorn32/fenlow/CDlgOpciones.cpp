@@ -4,27 +4,6 @@
 
 using namespace Dorn32::Windows;
 
-namespace {
-
-struct Box
-{
-    int id;
-    DornWnd CDlgOpciones::*control;
-    BYTE CSettings::*flag;
-};
-
-const Box kBoxes[] = {
-    {IDC_HIDE_TRAY, &CDlgOpciones::m_hideTray, &CSettings::Tray},
-    {IDC_ICON_CAPS, &CDlgOpciones::m_iconCaps, &CSettings::CapLock},
-    {IDC_ICON_SCROLL, &CDlgOpciones::m_iconScroll, &CSettings::ScrLock},
-    {IDC_ICON_NUM, &CDlgOpciones::m_iconNum, &CSettings::NumLock},
-    {IDC_MSG_CAPS, &CDlgOpciones::m_msgCaps, &CSettings::CapLockMsg},
-    {IDC_MSG_SCROLL, &CDlgOpciones::m_msgScroll, &CSettings::ScrLockMsg},
-    {IDC_MSG_NUM, &CDlgOpciones::m_msgNum, &CSettings::NumLockMsg},
-};
-
-}  // namespace
-
 CDlgOpciones::CDlgOpciones(CSettings& settings, OptionsHost& host)
     : DornDialog(IDD_OPCIONES), m_settings(settings), m_host(host)
 {
@@ -32,20 +11,23 @@ CDlgOpciones::CDlgOpciones(CSettings& settings, OptionsHost& host)
 
 void CDlgOpciones::SettingsToChecks()
 {
-    for (const Box& box : kBoxes)
-        (this->*box.control).SendMessage(BM_SETCHECK, m_settings.*box.flag, 0);
+    for (size_t i = 0; i < CSettings::kFlagCount; ++i)
+        if (CSettings::kFlags[i].box)
+            m_boxes[i].SendMessage(BM_SETCHECK, m_settings.*CSettings::kFlags[i].member, 0);
 }
 
 void CDlgOpciones::ChecksToSettings()
 {
-    for (const Box& box : kBoxes)
-        m_settings.*box.flag = IsDlgButtonChecked(box.id) ? 1 : 0;
+    for (const CSettings::Flag& flag : CSettings::kFlags)
+        if (flag.box)
+            m_settings.*flag.member = IsDlgButtonChecked(flag.box) ? 1 : 0;
 }
 
 void CDlgOpciones::InitControls()
 {
-    for (const Box& box : kBoxes)
-        Dorn32::Windows::AttachDlgItem(m_hWnd, box.id, this->*box.control);
+    for (size_t i = 0; i < CSettings::kFlagCount; ++i)
+        if (CSettings::kFlags[i].box)
+            Dorn32::Windows::AttachDlgItem(m_hWnd, CSettings::kFlags[i].box, m_boxes[i]);
 }
 
 INT_PTR CDlgOpciones::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)

@@ -18,14 +18,8 @@ public:
     void SettingsToChecks();
     void ChecksToSettings();
 
-    // In the order of the settings flags Tray to NumLockMsg (not in the order of their ids).
-    Dorn32::Windows::DornWnd m_hideTray;
-    Dorn32::Windows::DornWnd m_iconCaps;
-    Dorn32::Windows::DornWnd m_iconScroll;
-    Dorn32::Windows::DornWnd m_iconNum;
-    Dorn32::Windows::DornWnd m_msgCaps;
-    Dorn32::Windows::DornWnd m_msgScroll;
-    Dorn32::Windows::DornWnd m_msgNum;
+    // One per settings flag, in the record's order; a flag without a box leaves its slot empty.
+    Dorn32::Windows::DornWnd m_boxes[CSettings::kFlagCount];
 
 private:
     CSettings& m_settings;

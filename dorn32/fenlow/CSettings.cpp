@@ -1,29 +1,21 @@
 #include "CSettings.h"
 
+#include "resource.h"
 #include "version.h"
 
 const char CSettings::kKeyPath[] = "SOFTWARE\\" FENLOW_COMPANY "\\" FENLOW_PRODUCT_NAME;
 
-namespace {
-
-struct Flag
-{
-    BYTE CSettings::*member;
-    const char* name;
+// The names are what users' stored settings are found by: renamed, a setting reads as 0 again.
+const CSettings::Flag CSettings::kFlags[kFlagCount] = {
+    {&CSettings::Init, "Init", 0},
+    {&CSettings::Tray, "Tray", IDC_HIDE_TRAY},
+    {&CSettings::CapLock, "CapLock", IDC_ICON_CAPS},
+    {&CSettings::ScrLock, "ScrLock", IDC_ICON_SCROLL},
+    {&CSettings::NumLock, "NumLock", IDC_ICON_NUM},
+    {&CSettings::CapLockMsg, "CapLockMsg", IDC_MSG_CAPS},
+    {&CSettings::ScrLockMsg, "ScrLockMsg", IDC_MSG_SCROLL},
+    {&CSettings::NumLockMsg, "NumLockMsg", IDC_MSG_NUM},
 };
-
-const Flag kFlags[] = {
-    {&CSettings::Init, "Init"},
-    {&CSettings::Tray, "Tray"},
-    {&CSettings::CapLock, "CapLock"},
-    {&CSettings::ScrLock, "ScrLock"},
-    {&CSettings::NumLock, "NumLock"},
-    {&CSettings::CapLockMsg, "CapLockMsg"},
-    {&CSettings::ScrLockMsg, "ScrLockMsg"},
-    {&CSettings::NumLockMsg, "NumLockMsg"},
-};
-
-}  // namespace
 
 CSettings::CSettings()
     : Init(0), Tray(1), CapLock(1), ScrLock(1), NumLock(1), CapLockMsg(0), ScrLockMsg(0), NumLockMsg(0)

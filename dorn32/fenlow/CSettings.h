@@ -24,4 +24,15 @@ public:
     BYTE NumLockMsg;
 
     static const char kKeyPath[];
+
+    // Each flag's registry value and its box in the options dialog (0: none): one row per flag, in
+    // the record's order. Adding a setting is a member and a row here.
+    struct Flag
+    {
+        BYTE CSettings::*member;
+        const char* name;
+        int box;
+    };
+    static constexpr size_t kFlagCount = 8;
+    static const Flag kFlags[kFlagCount];
 };

@@ -1,5 +1,5 @@
-// What the tests expect of the settings store: where it lives and the eight values by name.
-// Every test and the benchmark take the names from here; CSettings_test holds the program to them.
+// What the tests expect of the settings store: where it lives and its values by name.
+// Every test and the benchmark take the names and their count from here.
 #pragma once
 
 #include <windows.h>
@@ -12,23 +12,9 @@ namespace settings_flags {
 const char kParentPath[] = "SOFTWARE\\Tavrin";
 const char kKeyPath[] = "SOFTWARE\\Tavrin\\Fenlow";
 
-// Name and member of each flag, in the order of the record. Written out, not taken from
-// CSettings.cpp's table, for the same reason: users' stored settings are found by these names.
-struct FlagRef
-{
-    const char* name;
-    BYTE CSettings::*member;
-};
-
-const FlagRef kFlags[] = {
-    {"Init", &CSettings::Init},
-    {"Tray", &CSettings::Tray},
-    {"CapLock", &CSettings::CapLock},
-    {"ScrLock", &CSettings::ScrLock},
-    {"NumLock", &CSettings::NumLock},
-    {"CapLockMsg", &CSettings::CapLockMsg},
-    {"ScrLockMsg", &CSettings::ScrLockMsg},
-    {"NumLockMsg", &CSettings::NumLockMsg},
-};
+// Name and member of each flag, in the order of the record: the program's own table, so that a
+// new setting reaches every test. SettingsNamesTest pins the names users' settings are stored under.
+using FlagRef = CSettings::Flag;
+inline constexpr const FlagRef (&kFlags)[CSettings::kFlagCount] = CSettings::kFlags;
 
 }  // namespace settings_flags

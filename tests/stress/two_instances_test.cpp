@@ -2,6 +2,7 @@
 #include "StressSession.h"
 
 #include <array>
+#include <iterator>
 #include <thread>
 
 #include "SettingsFlags.h"
@@ -76,7 +77,7 @@ TEST_F(StressFenlow, TwoInstancesSavingTogetherLeaveEightValidValues)
 
     // Exactly eight one-byte REG_BINARY values, each 0 or 1, each as one of the two last saved it.
     std::vector<RegValue> values = registry.ReadAll();
-    EXPECT_EQ(8u, values.size());
+    EXPECT_EQ(std::size(kFlags), values.size());
     Flags stored = {};
     for (int i = 0; i < 8; ++i) {
         std::optional<RegValue> v = registry.Read(kFlags[i].name);

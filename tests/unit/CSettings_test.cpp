@@ -3,6 +3,7 @@
 
 #include <string.h>
 
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,6 +14,18 @@
 using namespace settings_flags;
 
 namespace {
+
+// Users' stored settings are found by these names, in this key: written out, so that renaming one
+// in the program fails here.
+TEST(SettingsNamesTest, TheStoredNamesStayPut)
+{
+    const char* const stored[] = {"Init",    "Tray",       "CapLock",    "ScrLock",
+                                  "NumLock", "CapLockMsg", "ScrLockMsg", "NumLockMsg"};
+    ASSERT_EQ(std::size(stored), std::size(kFlags));
+    for (size_t i = 0; i < std::size(stored); ++i)
+        EXPECT_STREQ(stored[i], kFlags[i].name);
+    EXPECT_STREQ(kKeyPath, CSettings::kKeyPath);
+}
 
 bool KeyExists(const char* path)
 {
