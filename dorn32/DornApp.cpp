@@ -83,7 +83,10 @@ ATOM DornApp::RegisterWindowClass()
 {
     if (m_iconName && !m_wndClass.hIcon) {
         m_wndClass.hIcon = LoadIconA(g_hInstance, m_iconName);
-        m_wndClass.hIconSm = LoadIconA(g_hInstance, m_iconName);
+        // The caption and the taskbar's small picture: the frame of that size, not the large one shrunk.
+        m_wndClass.hIconSm =
+            static_cast<HICON>(LoadImageA(g_hInstance, m_iconName, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     }
     if (m_menuName)
         m_wndClass.lpszMenuName = m_menuName;

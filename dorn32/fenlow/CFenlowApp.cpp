@@ -65,6 +65,29 @@ const int kPaneCount = sizeof(kPaneRightEdges) / sizeof(kPaneRightEdges[0]);
 // while another is open (a taskbar restart can reload it), and animates both ways vertically.
 const UINT kTrayMenuFlags = TPM_RIGHTALIGN | TPM_RIGHTBUTTON | TPM_RECURSE | TPM_VERPOSANIMATION | TPM_VERNEGANIMATION;
 
+// The tray's pictures and their icon resources.
+struct TrayPicture
+{
+    HICON CFenlowApp::*icon;
+    int id;
+};
+const TrayPicture kTrayPictures[] = {
+    {&CFenlowApp::m_iconPlain, IDI_TRAY},
+    {&CFenlowApp::m_iconCapsOff, IDI_CAPSLOCK_OFF},
+    {&CFenlowApp::m_iconCapsOn, IDI_CAPSLOCK_ON},
+    {&CFenlowApp::m_iconNumOff, IDI_NUMLOCK_OFF},
+    {&CFenlowApp::m_iconNumOn, IDI_NUMLOCK_ON},
+    {&CFenlowApp::m_iconScrollOff, IDI_SCROLLLOCK_OFF},
+    {&CFenlowApp::m_iconScrollOn, IDI_SCROLLLOCK_ON},
+};
+
+// The icon's frame for the screen's small-icon size, the size the notification area shows.
+HICON LoadSmallIcon(int id)
+{
+    return static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+}
+
 const LockKey* KeyOfTrayIcon(UINT id)
 {
     const LockKey* end = std::end(kLockKeys);
@@ -279,13 +302,13 @@ void CFenlowApp::StartRefreshTimer()
 
 void CFenlowApp::LoadTrayResources()
 {
-    m_iconPlain = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_TRAY));
-    m_iconCapsOff = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_CAPSLOCK_OFF));
-    m_iconCapsOn = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_CAPSLOCK_ON));
-    m_iconNumOff = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_NUMLOCK_OFF));
-    m_iconNumOn = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_NUMLOCK_ON));
-    m_iconScrollOff = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_SCROLLLOCK_OFF));
-    m_iconScrollOn = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_SCROLLLOCK_ON));
+    // The tray shows small icons: LoadIconA would give the large size, which the shell then shrinks.
+    // Not shared, so each reload makes new handles; the old ones go once the new are in every slot.
+    HICON old[std::size(kTrayPictures)];
+    for (size_t i = 0; i < std::size(kTrayPictures); ++i) {
+        old[i] = this->*kTrayPictures[i].icon;
+        this->*kTrayPictures[i].icon = LoadSmallIcon(kTrayPictures[i].id);
+    }
 
     LayoutTrayIcons();
 
@@ -307,6 +330,9 @@ void CFenlowApp::LoadTrayResources()
     }
 
     RefreshLockStates();
+    for (HICON icon : old)
+        if (icon)
+            DestroyIcon(icon);
 }
 
 void CFenlowApp::LayoutTrayIcons()

@@ -367,4 +367,38 @@ TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
         << "the focus is on " << FocusOfThreadOf(f.main);
 }
 
+// The notification area shows small icons: each picture it gets is the icon's own frame of the
+// small-icon size, not a large one for the shell to shrink.
+TEST_F(FenlowTest, TrayPicturesAreTheSmallFramesOfTheirIcons)
+{
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    ASSERT_EQ(small, GetSystemMetrics(SM_CYSMICON));
+    struct Run
+    {
+        std::vector<std::pair<const char*, uint8_t>> flags;
+        std::vector<std::pair<UINT, int>> pictures;  // icon id, its resource
+    };
+    const Run runs[] = {
+        {{{"Init", 1}, {"CapLock", 1}, {"ScrLock", 1}, {"NumLock", 1}},
+         {{1, IDI_CAPSLOCK_OFF}, {2, IDI_SCROLLLOCK_OFF}, {3, IDI_NUMLOCK_OFF}}},
+        {{{"Init", 1}, {"CapLock", 0}, {"ScrLock", 0}, {"NumLock", 0}}, {{0, IDI_TRAY}}},
+    };
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.pictures.size() == 1 ? "the plain icon" : "the lock icons");
+        ASSERT_TRUE(registry.Delete());
+        StoreFlags(run.flags);
+        Fenlow f = Start();
+        ASSERT_TRUE(f.main);
+        DWORD pid = f.process.Pid();
+        ASSERT_TRUE(WaitUntil([&] { return TrayIdsOf(pid).size() == run.pictures.size(); }));
+        for (const auto& picture : run.pictures) {
+            const IconPicture got = tray->FindByPid(pid, picture.first)->picture;
+            EXPECT_EQ(small, got.width) << "icon " << picture.first;
+            EXPECT_EQ(small, got.height) << "icon " << picture.first;
+            EXPECT_TRUE(PictureMatchesResource(got, FenlowPath(), picture.second)) << "icon " << picture.first;
+        }
+        f.process.Kill();
+    }
+}
+
 }  // namespace

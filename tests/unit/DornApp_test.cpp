@@ -7,6 +7,7 @@
 #include "Dorn32.h"
 #include "DornApp.h"
 #include "DornDialog.h"
+#include "resource.h"
 
 using namespace Dorn32::Windows;
 
@@ -247,6 +248,24 @@ TEST_F(DornAppTest, TranslatedAcceleratorIsNeitherOfferedNorDispatched)
     EXPECT_NE(app.seen.end(), std::find(app.seen.begin(), app.seen.end(), static_cast<UINT>(WM_APP + 7)));
     DestroyAcceleratorTable(app.m_hAccel);
     DestroyWindow(app.m_hWnd);
+}
+
+// The window class's small icon is the icon's own frame of the small-icon size (the caption's and
+// the taskbar's picture), not the large one shrunk.
+TEST(DornAppIconTest, TheSmallClassIconIsTheSmallFrame)
+{
+    g_hInstance = GetModuleHandleA(nullptr);
+    RecordingApp app("DornAppSmallIcon");
+    app.m_iconName = MAKEINTRESOURCEA(IDI_FENLOW);
+    ASSERT_NE(0, app.RegisterWindowClass());
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(app.m_wndClass.hIconSm, &info));
+    BITMAP bitmap = {};
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), bitmap.bmWidth);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    UnregisterClassA("DornAppSmallIcon", g_hInstance);
 }
 
 }  // namespace
