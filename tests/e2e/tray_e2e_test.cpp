@@ -307,8 +307,13 @@ TEST_F(FenlowTest, KeysAfterTheTrayMenuReachNoControlOfTheHiddenWindow)
                 DestroyWindow(edit);
                 Pump(200);
             }
+            // A click that comes while the menu is still starting its tracking can go unseen under
+            // Wine (seen once in a loaded run): a second one closes it as the first would have.
+            auto menuGone = [] { return !IsWindowVisible(FindWindowW(L"#32768", nullptr)); };
             c.close();
-            ASSERT_TRUE(WaitUntil([] { return !IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
+            if (!WaitUntil(menuGone, 2000))
+                c.close();
+            ASSERT_TRUE(WaitUntil(menuGone));
             Pump(200);  // the menu's own clean-up runs after it has gone
             HWND focus = FocusOfThreadOf(f.main);
             EXPECT_FALSE(focus && IsChild(f.options, focus)) << "the focus is on a hidden control";
