@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "Dorn32.h"
 #include "DornDialog.h"
 
@@ -161,14 +163,22 @@ void DornApp::FitToClient()
         ::SendMessageA(m_hStatusBar, WM_SIZE, 0, 0);  // so that it has its height for its font
     RECT client;
     GetClientRect(m_hWnd, &client);
+    RECT outer;
+    GetWindowRect(m_hWnd, &outer);
     int needWidth = m_clientSize.cx;
     int needHeight = BarHeight(m_hToolBar) + m_clientSize.cy + BarHeight(m_hStatusBar);
-    // Grown by the shortfall, never shrunk: a menu bar or frame of any height is already counted.
+    // Grown by the shortfall: a menu bar or frame of any height is already counted.
     int growX = needWidth > client.right ? needWidth - client.right : 0;
     int growY = needHeight > client.bottom ? needHeight - client.bottom : 0;
+    // A given height is as tall as the content, never less than its 96-dpi pixels. The content
+    // grows with the dialog font, which grows less than the density: a scaled height left a band.
+    const int useDefault = static_cast<int>(CW_USEDEFAULT);
+    if (m_height && m_height != useDefault) {
+        const int outerHeight = outer.bottom - outer.top;
+        const int fitHeight = outerHeight - client.bottom + needHeight;
+        growY = std::max(m_height, fitHeight) - outerHeight;
+    }
     if (growX || growY) {
-        RECT outer;
-        GetWindowRect(m_hWnd, &outer);
         SetWindowPos(m_hWnd, nullptr, 0, 0, outer.right - outer.left + growX, outer.bottom - outer.top + growY,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         GetClientRect(m_hWnd, &client);
@@ -191,8 +201,9 @@ void DornApp::RecalcLayout(int width, int height)
         toolBarHeight = rc.bottom - rc.top;
     }
     if (m_hStatusBar) {
-        // The status bar places itself along the parent's bottom edge on WM_SIZE.
-        ::SendMessageA(m_hStatusBar, WM_SIZE, static_cast<WPARAM>(width), static_cast<LPARAM>(height));
+        // The status bar places itself along the parent's bottom edge on WM_SIZE, and only for a
+        // restored or maximised size: the width in wParam left it where it was.
+        ::SendMessageA(m_hStatusBar, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
         GetWindowRect(m_hStatusBar, &rc);
         statusBarHeight = rc.bottom - rc.top;
     }

@@ -51,8 +51,8 @@ public:
     const char* m_menuName;
     DWORD m_style;
     DWORD m_exStyle;
-    int m_width;
-    int m_height;
+    int m_width;   // pixels at 96 dpi, scaled to the screen's density
+    int m_height;  // the same; FitToClient then fits it to the content, never below these pixels
 
     WNDCLASSEXA m_wndClass;
     DornCreateParams m_create;

@@ -20,10 +20,10 @@ import zlib
 SS = 8  # supersampling factor per axis
 UNITS = 16.0  # drawings are laid out on a 16 x 16 grid
 
-# Frames of the lock and tray pictures: the small and large icon sizes at 100 %, 125 % and
-# 150 %, and the small one at 200 %. The application icon also has 64 px for large views.
-LOCK_SIZES = (16, 20, 24, 32, 40, 48)
-APP_SIZES = LOCK_SIZES + (64,)
+# The lock and tray pictures are only ever shown in the tray: the small-icon size at 100, 125,
+# 150, 175 and 200 %. The application icon also has the large sizes, for Alt+Tab and the taskbar.
+LOCK_SIZES = (16, 20, 24, 28, 32)
+APP_SIZES = LOCK_SIZES + (40, 48, 64)
 # The frames of 100 % stay uncompressed bitmaps, which every Windows reads; the others are PNG,
 # which Windows Vista and later read, at a fifth of the size.
 BMP_SIZES = (16, 32)

@@ -17,8 +17,11 @@ mkdir -p "$out"
 
 # The settings by the names the program reads them under, from its own table.
 key='HKCU\SOFTWARE\Tavrin\Fenlow'
-mapfile -t names < <(sed -n 's/^ *{&CSettings::[A-Za-z]*, "\([A-Za-z]*\)"},$/\1/p' "$top/dorn32/fenlow/CSettings.cpp")
-[ ${#names[@]} -eq 8 ] || { echo "screenshots: found ${#names[@]} settings in CSettings.cpp, not 8" >&2; exit 1; }
+table=$top/dorn32/fenlow/CSettings.cpp
+mapfile -t names < <(sed -n 's/^ *{&CSettings::[A-Za-z]*, "\([A-Za-z]*\)", [A-Z_0-9]*},$/\1/p' "$table")
+rows=$(grep -c '^ *{&CSettings::' "$table")
+[ ${#names[@]} -gt 0 ] && [ ${#names[@]} -eq "$rows" ] ||
+    { echo "screenshots: read ${#names[@]} of the $rows settings in CSettings.cpp" >&2; exit 1; }
 settings_on() {  # NAME...: these settings on, every other one off
     local name value
     for name in "$@"; do

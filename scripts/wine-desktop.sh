@@ -7,7 +7,7 @@
 # any point.
 
 # In a finished template, written last.
-_ready_marker=.fenlow-ready-v2
+_ready_marker=.fenlow-ready-v3
 _template=""
 _started_xvfb=""
 _xvfb_dir=""
@@ -47,6 +47,9 @@ _make_template() {
         # Keyboard hooks and lock-key states only work inside a virtual desktop.
         "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
         "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1
+        # Wine's light theme draws links (the hot-tracking colour) light grey on its light grey
+        # dialogs; Windows' own default is this blue.
+        "$WINE" reg add 'HKCU\Control Panel\Colors' /v HotTrackingColor /d '0 102 204' /f >/dev/null 2>&1
         # A crash must end the process, not wait on a dialog.
         "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         wineserver -w
@@ -79,8 +82,9 @@ _start_xvfb() {
 desktop_start() {
     local prefix=${1:-} keep=${2:-}
     : "${FENLOW_WINEARCH:?fenlow_arch decides it first}"
-    # v2: with the fonts; templates made before are left alone and a new one is made.
-    _template=${FENLOW_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/fenlow/prefix-template-v2-$FENLOW_WINEARCH}
+    # v3: with the fonts and Windows' link colour; templates made before are left alone and a new
+    # one is made.
+    _template=${FENLOW_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/fenlow/prefix-template-v3-$FENLOW_WINEARCH}
     if [ -z "$prefix" ]; then
         prefix=$(mktemp -d "${TMPDIR:-/tmp}/fenlow-wine.XXXXXX")/prefix
     fi

@@ -52,7 +52,7 @@ const LockKey kLockKeys[] = {
 
 const char kPaneOff[] = "   ";
 
-// The main window's size at 96 dpi; it grows with the density and the dialog font.
+// The main window's size at 96 dpi; its width grows with the density, its height with its content.
 const int kWindowWidth = 320;
 const int kWindowHeight = 356;
 
@@ -65,13 +65,9 @@ const int kPaneCount = sizeof(kPaneRightEdges) / sizeof(kPaneRightEdges[0]);
 // while another is open (a taskbar restart can reload it), and animates both ways vertically.
 const UINT kTrayMenuFlags = TPM_RIGHTALIGN | TPM_RIGHTBUTTON | TPM_RECURSE | TPM_VERPOSANIMATION | TPM_VERNEGANIMATION;
 
-// The tray's pictures and their icon resources.
-struct TrayPicture
-{
-    HICON CFenlowApp::*icon;
-    int id;
-};
-const TrayPicture kTrayPictures[] = {
+}  // namespace
+
+const CFenlowApp::TrayPicture CFenlowApp::kTrayPictures[kTrayPictureCount] = {
     {&CFenlowApp::m_iconPlain, IDI_TRAY},
     {&CFenlowApp::m_iconCapsOff, IDI_CAPSLOCK_OFF},
     {&CFenlowApp::m_iconCapsOn, IDI_CAPSLOCK_ON},
@@ -80,6 +76,8 @@ const TrayPicture kTrayPictures[] = {
     {&CFenlowApp::m_iconScrollOff, IDI_SCROLLLOCK_OFF},
     {&CFenlowApp::m_iconScrollOn, IDI_SCROLLLOCK_ON},
 };
+
+namespace {
 
 // The icon's frame for the screen's small-icon size, the size the notification area shows.
 HICON LoadSmallIcon(int id)

@@ -82,6 +82,15 @@ public:
     HICON m_iconScrollOff;
     HICON m_iconScrollOn;
 
+    // The tray's pictures: the member that holds each and its icon resource.
+    struct TrayPicture
+    {
+        HICON CFenlowApp::*icon;
+        int id;
+    };
+    static constexpr size_t kTrayPictureCount = 7;
+    static const TrayPicture kTrayPictures[kTrayPictureCount];
+
 private:
     void OnSettingsChosen(bool stored) override;
     void OnOptionsDismissed() override;

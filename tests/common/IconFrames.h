@@ -1,5 +1,5 @@
-// The frames every icon group of the program holds, smallest first: the small and large icon sizes
-// of 100 %, 125 % and 150 % and the small one of 200 %; the application icon has 64 as well.
+// The frames every icon group of the program holds, smallest first: the small-icon size of 100 to
+// 200 % in steps of 25; the application icon has the large sizes of 125, 150 and 200 % as well.
 #pragma once
 
 #include <vector>
@@ -23,9 +23,9 @@ inline bool IsBitmapFrame(int size)
 
 inline const std::vector<Group>& Groups()
 {
-    static const std::vector<int> lock = {16, 20, 24, 32, 40, 48};
+    static const std::vector<int> lock = {16, 20, 24, 28, 32};
     static const std::vector<Group> groups = {
-        {IDI_FENLOW, {16, 20, 24, 32, 40, 48, 64}},
+        {IDI_FENLOW, {16, 20, 24, 28, 32, 40, 48, 64}},
         {IDI_TRAY, lock},
         {IDI_NUMLOCK_OFF, lock},
         {IDI_NUMLOCK_ON, lock},

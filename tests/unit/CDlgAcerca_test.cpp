@@ -1,9 +1,12 @@
 // The about box, shown modally from the real resources and driven from a timer inside its own modal loop.
 #include <windows.h>
 
+#include <math.h>
 #include <string.h>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "LabelControl.h"
 #include "LabelInspect.h"
 #include "ProductInfo.h"
+#include "ScreenImage.h"
 #include "resource.h"
 #include "version.h"
 
@@ -170,6 +174,52 @@ TEST_F(CDlgAcercaTest, ShowsTheBoldTitleTheLinkAndTheAboutText)
             EXPECT_EQ(TextOf(about), g_productInfo.aboutText);
             // The first tab stop has the focus.
             EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDOK));
+        },
+        PressCancel);
+    EXPECT_EQ(run.Show(m_dialog), 0);
+    EXPECT_TRUE(run.Ran());
+}
+
+// Relative luminance of an sRGB colour, as the contrast ratio of readable text is defined.
+double Luminance(COLORREF colour)
+{
+    auto channel = [](int value) {
+        double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(GetRValue(colour)) + 0.7152 * channel(GetGValue(colour)) +
+           0.0722 * channel(GetBValue(colour));
+}
+
+double Contrast(COLORREF a, COLORREF b)
+{
+    double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The link as drawn on screen: its commonest colour is the background, and its text must stand out
+// from it as readable text does (4.5:1), not as a disabled control's.
+TEST_F(CDlgAcercaTest, TheLinkIsDrawnReadablyOnItsBackground)
+{
+    const double kReadableContrast = 4.5;
+    AboutBoxRun run(
+        [&](HWND dialog) {
+            HWND link = GetDlgItem(dialog, IDC_ABOUT_LINK);
+            ASSERT_TRUE(link);
+            UpdateWindow(dialog);
+            screen::Image image = screen::Capture(link);
+            ASSERT_FALSE(image.pixels.empty());
+            std::map<COLORREF, int> counts;
+            for (COLORREF pixel : image.pixels)
+                ++counts[pixel];
+            COLORREF background = std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+                                      return a.second < b.second;
+                                  })->first;
+            double most = 1.0;
+            for (COLORREF pixel : image.pixels)
+                most = std::max(most, Contrast(pixel, background));
+            EXPECT_GE(most, kReadableContrast) << "the link's text stands out " << most << ":1 from its background "
+                                               << std::hex << background << ", drawn in " << DataOf(link)->textColor;
         },
         PressCancel);
     EXPECT_EQ(run.Show(m_dialog), 0);

@@ -1,6 +1,7 @@
 // Every window the program shows, at 96, 120, 144, 168 and 192 dpi: each control lies inside its parent's
-// client area and shows its whole text in its own font, and the popup lies centred in the work area. Each
-// density runs in a child process.
+// client area and shows its whole text in its own font, the settings window holds no empty band under
+// its buttons, the popup lies centred in the work area, and each tray picture is its icon's own frame of
+// the small-icon size. Each density runs in a child process.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -15,6 +16,7 @@
 
 #include "DensityChild.h"
 #include "DornControls.h"
+#include "IconPicture.h"
 #include "InProcessApp.h"
 #include "LabelInspect.h"
 #include "ProductInfo.h"
@@ -25,6 +27,9 @@ namespace {
 // The settings window's outer size at 96 dpi.
 const int kWindowWidth = 320;
 const int kWindowHeight = 356;
+// The most air between OK's bottom edge and the status bar at 96 dpi: the dialog's own margin
+// and what the window's 96-dpi height leaves over it. Other densities get at most this, scaled.
+const int kAirUnderOkAt96 = 30;
 
 // The texts the popup is shown with.
 const char* const kPopupTexts[] = {"Caps. Lock: ON", "Caps. Lock: OFF", "Scr. Lock: ON",
@@ -247,15 +252,38 @@ void WalkAtThisDensity(int dpi)
         EXPECT_EQ(kWindowHeight, size.cy);
     } else {
         EXPECT_GE(size.cx, MulDiv(kWindowWidth, dpi, USER_DEFAULT_SCREEN_DPI));
-        EXPECT_GE(size.cy, MulDiv(kWindowHeight, dpi, USER_DEFAULT_SCREEN_DPI));
     }
     walk.Children("settings window", g_app.m_hWnd);
-    // The options dialog ends where the status bar begins: OK and Cancel above it, whole.
+    // The options dialog ends where the status bar begins: OK and Cancel above it, whole, and no
+    // wider band of air under them than at 96 dpi.
     RECT options = RectIn(g_app.m_hWnd, g_app.m_dlgOpciones.m_hWnd);
     RECT bar = RectIn(g_app.m_hWnd, g_app.m_hStatusBar);
     if (options.bottom > bar.top)
         walk.Fault("settings window",
                    "the options dialog " + Describe(options) + " runs under the status bar " + Describe(bar));
+    RECT ok = RectIn(g_app.m_hWnd, GetDlgItem(g_app.m_dlgOpciones.m_hWnd, IDOK));
+    const int air = bar.top - ok.bottom;
+    printf("%d dpi: %d pixels between OK and the status bar\n", dpi, air);
+    if (air > MulDiv(kAirUnderOkAt96, dpi, USER_DEFAULT_SCREEN_DPI))
+        walk.Fault("settings window", "OK " + Describe(ok) + " ends " + std::to_string(air) +
+                                          " pixels above the status bar " + Describe(bar) + ", at most " +
+                                          std::to_string(MulDiv(kAirUnderOkAt96, dpi, USER_DEFAULT_SCREEN_DPI)));
+
+    // The tray gets each picture as its icon's frame of the small-icon size, drawn for that size.
+    g_app.LoadTrayResources();
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    for (const CFenlowApp::TrayPicture& picture : CFenlowApp::kTrayPictures) {
+        std::string name = "tray picture " + std::to_string(picture.id);
+        pictures::IconPicture got = pictures::PictureOf(g_app.*picture.icon);
+        pictures::IconPicture frame = pictures::StoredFrame(GetModuleHandleA(nullptr), picture.id, small);
+        if (got.width != small || got.height != small)
+            walk.Fault(name, std::to_string(got.width) + " x " + std::to_string(got.height) + ", not the small-icon " +
+                                 std::to_string(small));
+        else if (frame.Empty())
+            walk.Fault(name, "its icon has no frame of " + std::to_string(small) + " pixels");
+        else if (got != frame)
+            walk.Fault(name, "not its icon's frame of " + std::to_string(small) + " pixels");
+    }
 
     // The popup inside the work area and centred in it, as much room on either side give or take a pixel.
     RECT workArea;

@@ -12,27 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "IconPicture.h"
+
 namespace e2e {
 
-// An icon as 32-bit pixels, independent of the device it was made on.
-struct IconPicture
-{
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;  // colour bitmap, top-down rows, 0xAARRGGBB
-    std::vector<uint8_t> mask;     // AND mask, one byte per pixel: 1 = transparent
+using pictures::IconPicture;
+using pictures::PictureOf;
 
-    bool Empty() const { return pixels.empty(); }
-    uint64_t Hash() const;
-    bool operator==(const IconPicture& o) const
-    {
-        return width == o.width && height == o.height && pixels == o.pixels && mask == o.mask;
-    }
-    bool operator!=(const IconPicture& o) const { return !(*this == o); }
-};
-
-// The picture of `icon`; empty if it cannot be read.
-IconPicture PictureOf(HICON icon);
 // Icon resource `resId` of the module file `exePath`, loaded at width x height.
 IconPicture ResourcePicture(const std::wstring& exePath, int resId, int width, int height);
 
