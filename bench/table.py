@@ -3,7 +3,8 @@
 
 Usage: bench/table.py LOG MACHINE DATE SOURCE MEASURED
 Prints the table: each figure for Fenlow, the duty floor and the bare floor, Fenlow's ratio to
-each, the target and the verdict, then the targets missed. MACHINE, DATE, SOURCE (the commit) and
+each, the target and the verdict, then the targets missed or not measured and the BENCH lines
+that could not be read (also on stderr). MACHINE, DATE, SOURCE (the commit) and
 MEASURED (which build ran) go into the lines above it.
 """
 import math, sys
@@ -12,11 +13,19 @@ if len(sys.argv) != 6:
     sys.exit(__doc__.strip())
 
 log, machine, date, source, measured = sys.argv[1:6]
-r = {}
-for line in open(log, encoding="utf-8", errors="replace"):
+r, unread = {}, []
+for number, line in enumerate(open(log, encoding="utf-8", errors="replace"), 1):
     parts = line.split()
-    if len(parts) == 3 and parts[0] == "BENCH":
+    if not parts or parts[0] != "BENCH":
+        continue
+    # A figure cut short or garbled counts as missing; the rest of the table still stands.
+    try:
+        if len(parts) != 3:
+            raise ValueError
         r[parts[1]] = float(parts[2])
+    except ValueError:
+        unread.append(f"line {number}: {line.strip()}")
+        print(f"table.py: {log}: could not read {unread[-1]}", file=sys.stderr)
 
 def get(key):
     v = r.get(key)
@@ -35,7 +44,11 @@ def ratio(a, b):
 def rtext(q):
     return "—" if q is None else f"{q:.2f}×"
 
-rows, misses = [], []
+rows, misses, unmeasured = [], [], []
+
+def not_measured(name):
+    unmeasured.append(name)
+    return "not measured"
 
 # Fenlow, the duty floor, Fenlow ÷ duty floor, the bare floor, Fenlow ÷ bare floor.
 def row(figure, fen, duty, flo, digits, target, verdict):
@@ -45,7 +58,7 @@ def row(figure, fen, duty, flo, digits, target, verdict):
 def within_ratio(name, fen, base, limit, base_name):
     q = ratio(fen, base)
     if q is None:
-        return "not measured"
+        return not_measured(name)
     if q <= limit:
         return "met"
     misses.append(f"{name}: {q:.2f}× the {base_name} where at most {limit:.2f}× is allowed "
@@ -55,7 +68,7 @@ def within_ratio(name, fen, base, limit, base_name):
 
 def below(name, value, limit, unit):
     if value is None:
-        return "not measured"
+        return not_measured(name)
     if value < limit:
         return "met"
     misses.append(f"{name}: {value:.1f} {unit} against under {limit} {unit} ({value - limit:.1f} {unit} over)")
@@ -63,7 +76,7 @@ def below(name, value, limit, unit):
 
 def plus_mib(name, fen, base, allowed):
     if fen is None or base is None:
-        return "not measured"
+        return not_measured(name)
     over = fen - base - allowed
     if over <= 0:
         return "met"
@@ -72,7 +85,7 @@ def plus_mib(name, fen, base, allowed):
 
 def no_growth(name, growth):
     if growth is None:
-        return "not measured"
+        return not_measured(name)
     if growth <= 0:
         return "met"
     misses.append(f"{name}: grew by {growth * 1024:.0f} KiB over the refreshes")
@@ -105,7 +118,7 @@ def late(program):
     return text, None if on is None else on + (off or 0)
 late_fen, late_duty = late("fenlow"), late("duty")
 row("   … right only after 500 ms, i.e. left to a later timer tick", late_fen[0], late_duty[0], None, 0, "none",
-    "not measured" if late_fen[1] is None else ("met" if late_fen[1] == 0 else "**missed**"))
+    not_measured("Timer path") if late_fen[1] is None else ("met" if late_fen[1] == 0 else "**missed**"))
 if late_fen[1]:
     misses.append(f"Timer path: pane 1 was right only after a later timer tick for {late_fen[0]} presses")
 row("   … tray calls made inside SendInput per press", *lat("latency_tray_calls_per_press"), 0, "—", "—")
@@ -180,8 +193,18 @@ if misses:
     print("Targets missed:")
     for m in misses:
         print(f"- {m}")
-else:
+# A target without its figures is neither met nor missed.
+if unmeasured:
+    if misses:
+        print()
+    print(f"Not measured, so not judged: {', '.join(unmeasured)}.")
+if not misses and not unmeasured:
     print("Every target met.")
+if unread:
+    print()
+    print("BENCH lines that could not be read:")
+    for u in unread:
+        print(f"- {u}")
 nf = get("startup_ms_nofont")
 if nf is not None:
     print()

@@ -4,10 +4,15 @@
 set(FENLOW_PROGRAM_ID_HEADERS ${CMAKE_SOURCE_DIR}/dorn32/DornApp.h ${FENLOW_RESOURCES_DIR}/resource.h)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${FENLOW_PROGRAM_ID_HEADERS})
 
+# The value of "#define NAME value" in HEADER, matched by PATTERN (one group), however the line is
+# spaced and whatever comment ends it, as the compiler would read it.
 function(fenlow_read_define header name pattern out)
-    file(STRINGS ${header} lines REGEX "^#define ${name} ")
-    if(NOT lines MATCHES "^#define ${name} ${pattern}$")
-        message(FATAL_ERROR "${name} not found in ${header} as #define ${name} ${pattern}")
+    set(space "[ \t]")
+    file(STRINGS ${header} lines REGEX "^${space}*#${space}*define${space}+${name}(${space}|/|$)")
+    list(LENGTH lines count)
+    if(NOT count EQUAL 1 OR NOT lines MATCHES
+       "^${space}*#${space}*define${space}+${name}${space}+${pattern}${space}*(//.*|/\\*.*\\*/${space}*)?$")
+        message(FATAL_ERROR "${name} not found once in ${header} as #define ${name} ${pattern}")
     endif()
     set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
 endfunction()

@@ -24,9 +24,10 @@ configure_clang()
     fenlow_configure "$tree" "$top/cmake/clang-mingw-i686.cmake" -DFENLOW_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 }
 
+# NUL-separated: a path may hold spaces.
 sources()
 {
-    find "$top/dorn32" -name '*.cpp' | sort
+    find "$top/dorn32" -name '*.cpp' -print0 | sort -z
 }
 
 run_clang()
@@ -41,7 +42,7 @@ run_clang_tidy()
     configure_clang
     # One file per call so that the cores share the work; any finding fails the run. The count of
     # warnings it suppressed in system headers is noise.
-    sources | xargs -P "$jobs" -n 1 clang-tidy -p "$tree" --quiet 2>&1 | { grep -v ' warnings generated\.$' || true; }
+    sources | xargs -0 -P "$jobs" -n 1 clang-tidy -p "$tree" --quiet 2>&1 | { grep -v ' warnings generated\.$' || true; }
 }
 
 run_cppcheck()

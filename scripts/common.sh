@@ -44,6 +44,15 @@ fenlow_build() {
     [ $# -eq 0 ] || targets=(--target "$@")
     run_build=$(fenlow_run_build "$build")
     [ "$run_build" = "$build" ] || wine_tests=OFF
+    # One run at a time configures and builds this folder (and its 64-bit twin); the lock goes
+    # with the function's end or the script's.
+    local lock
+    mkdir -p -- "$build"
+    exec {lock}>"$build/.fenlow-build.lock"
+    if ! flock -n "$lock"; then
+        echo "setup: another run is building $build; waiting for it"
+        flock "$lock"
+    fi
     fenlow_configure "$build" "$top/cmake/mingw-i686.cmake" -DFENLOW_TESTS="${FENLOW_TESTS:-ON}" \
                      -DFENLOW_WINE_TESTS=$wine_tests
     cmake --build "$build" -j "$(nproc)" "${targets[@]}"
@@ -53,14 +62,16 @@ fenlow_build() {
                          -DFENLOW_SHIPPED_EXE="$build/bin/fenlow.exe"
         cmake --build "$run_build" -j "$(nproc)" "${targets[@]}"
     fi
+    exec {lock}>&-
 }
 
 # fenlow_session BUILD PREFIX keeper|no-keeper [TARGET...]: the start of every script that runs
 # Fenlow's programs. Sets the clean-up traps; installs what is missing and builds BUILD
 # (scripts/setup.sh, which takes FENLOW_TESTS and the targets); only then, with Wine installed,
 # decides which build runs here and sets run_build to it; starts the desktop (FENLOW_XVFB=1: on
-# Xvfb even where there is a display) in PREFIX, a folder of run_build made afresh, or "user": the
-# user's own prefix, kept between runs; with "keeper", a hidden program holds the desktop open.
+# Xvfb even where there is a display) in a prefix of this run's own in run_build/PREFIX.XXXXXX,
+# deleted at the end, or with PREFIX "user" in the user's own prefix, kept between runs; with
+# "keeper", a hidden program holds the desktop open.
 fenlow_session() {
     local build=$1 prefix=$2 keeper=$3
     shift 3
@@ -71,7 +82,9 @@ fenlow_session() {
     if [ "$prefix" = user ]; then
         desktop_start "$(_user_prefix)" keep
     else
-        desktop_start "$run_build/$prefix"
+        desktop_run_dir "$run_build" "$prefix"
+        # shellcheck disable=SC2154  # desktop_run_dir (wine-desktop.sh) sets it
+        desktop_start "$_run_dir/prefix"
     fi
     if [ "$keeper" = keeper ]; then
         # The desktop closes with its last program.

@@ -3,8 +3,9 @@
 # prefix with a virtual desktop, on $DISPLAY or on Xvfb, with Windows' standard UI fonts.
 # desktop_traps sets the clean-up traps: call it before anything starts. desktop_start [prefix
 # [keep]] starts the desktop (after fenlow_arch) and exports WINEPREFIX, DISPLAY, WINEDEBUG; with
-# "keep" an existing prefix is used as it is. desktop_stop ends everything desktop_start began, at
-# any point.
+# "keep" an existing prefix is used as it is. desktop_run_dir PARENT NAME makes a folder of this
+# run's own for a prefix (desktop_start without a prefix makes one in TMPDIR). desktop_stop ends
+# everything desktop_start began, at any point, and deletes the run's folder.
 
 # In a finished template, written last.
 _ready_marker=.fenlow-ready-v3
@@ -13,6 +14,8 @@ _started_xvfb=""
 _xvfb_dir=""
 _desktop_prefix=""
 _making_template=""
+_run_dir=""
+_run_lock=""
 
 desktop_traps() {
     trap desktop_stop EXIT
@@ -59,6 +62,31 @@ _make_template() {
     _making_template=""
 }
 
+# A run holds the lock in its folder while it lives: its Wine programs too, as they inherit it.
+_run_lock_name=.fenlow-run.lock
+
+# desktop_run_dir PARENT NAME: sets _run_dir to a new, marked folder PARENT/NAME.XXXXXX of this
+# run's own, which desktop_stop deletes. Runs side by side each have one, so none deletes
+# another's. Folders of runs that died over a day ago (marked, their lock free) go first, and so
+# does the shared PARENT/NAME that runs before used.
+desktop_run_dir() {
+    local parent=$1 name=$2 old
+    mkdir -p -- "$parent"
+    for old in "$parent/$name" "$parent/$name".??????; do
+        # Only folders these scripts made (common.sh's marker); a run that still holds its lock
+        # is alive, however old.
+        # shellcheck disable=SC2154
+        if [ -f "$old/$made_marker" ] && [ -n "$(find "$old" -maxdepth 0 -mmin +1440)" ] &&
+           { [ ! -f "$old/$_run_lock_name" ] || flock -n "$old/$_run_lock_name" true; }; then
+            remove_made "$old" || true
+        fi
+    done
+    _run_dir=$(mktemp -d "$parent/$name.XXXXXX")
+    exec {_run_lock}>"$_run_dir/$_run_lock_name"
+    flock "$_run_lock"
+    mark_made "$_run_dir"
+}
+
 # Starts Xvfb on a display it picks itself and reports (-displayfd): no two runs share one.
 _start_xvfb() {
     _xvfb_dir=$(mktemp -d "${TMPDIR:-/tmp}/fenlow-xvfb.XXXXXX")
@@ -86,7 +114,8 @@ desktop_start() {
     # one is made.
     _template=${FENLOW_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/fenlow/prefix-template-v3-$FENLOW_WINEARCH}
     if [ -z "$prefix" ]; then
-        prefix=$(mktemp -d "${TMPDIR:-/tmp}/fenlow-wine.XXXXXX")/prefix
+        desktop_run_dir "${TMPDIR:-/tmp}" fenlow-wine
+        prefix=$_run_dir/prefix
     fi
     if [ -z "${DISPLAY:-}" ] || [ "${FENLOW_XVFB:-0}" = 1 ]; then
         _start_xvfb
@@ -128,5 +157,13 @@ desktop_stop() {
     if [ -n "$_xvfb_dir" ]; then
         rm -rf -- "$_xvfb_dir"
         _xvfb_dir=""
+    fi
+    if [ -n "$_run_dir" ]; then
+        remove_made "$_run_dir" || true
+        _run_dir=""
+    fi
+    if [ -n "$_run_lock" ]; then
+        exec {_run_lock}>&-
+        _run_lock=""
     fi
 }

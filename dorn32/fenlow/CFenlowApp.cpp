@@ -424,6 +424,10 @@ LRESULT CFenlowApp::OnTrayNotify(HWND hwnd, LPARAM lParam)
     return 0;
 }
 
+// Installers end the copy already running by sending it this id: a new number would leave
+// upgrades over older copies waiting on a program that never quits.
+static_assert(IDM_TRAY_EXIT == 40006, "the tray menu's Exit id is fixed across releases");
+
 void CFenlowApp::OnCommand(UINT id)
 {
     switch (id) {

@@ -20,8 +20,10 @@ if [ -e "$link" ] && [ ! -L "$link" ] && ! old_layout; then
     echo "FAIL: $link is not this test's work folder; not replacing it"; exit 1
 fi
 keys="" work="" passed=""
-# The keys always go; this run's folder stays only if the run passed.
-trap '[ -z "$keys" ] || rm -rf -- "$keys"; [ -z "$work" ] || [ -n "$passed" ] || remove_made "$work"' EXIT
+# The keys always go; this run's folder stays only if the run passed, or WORK names it.
+trap '[ -z "$keys" ] || rm -rf -- "$keys"
+      [ -z "$work" ] || [ -n "$passed" ] || [ "$(readlink "$link" 2>/dev/null)" = "${work##*/}" ] ||
+          remove_made "$work"' EXIT
 trap 'exit 1' INT TERM
 keys=$(mktemp -d "${TMPDIR:-/tmp}/fenlow-sign.XXXXXX")
 mkdir -p "$(dirname "$link")"
@@ -91,17 +93,6 @@ python3 "$src/tests/release/check_manifests.py" "$release" "$build/version-facts
 echo "signed release ok: $(sha256sum "$setup" | cut -d' ' -f1)  $(basename "$setup")"
 
 # WORK moves to this run in one step (a rename): a reader sees the run before or this one, whole.
-before=$(readlink "$link" 2>/dev/null || true)
-if [ -e "$link" ] && [ ! -L "$link" ] && old_layout; then rm -rf -- "$link"; fi
-ln -sfn "${work##*/}" "$work.link"
-mv -T "$work.link" "$link"
+# Passed from here on: an interrupt during the move must not delete what WORK may already name.
 passed=1
-touch "$work/.fenlow-passed"
-# Earlier runs go: those that passed, but for the one WORK named until now (its install test may
-# still be reading it), and those that died long ago (a run takes minutes).
-for old in "$link".??????; do
-    if [ -d "$old" ] && [ "$old" != "$work" ] && [ "${old##*/}" != "$before" ] &&
-       { [ -f "$old/.fenlow-passed" ] || [ -n "$(find "$old" -maxdepth 0 -mmin +1440)" ]; }; then
-        remove_made "$old" || true
-    fi
-done
+"$src/tests/release/publish_run.sh" "$link" "$work"
