@@ -14,11 +14,11 @@ mark_made() {
     mkdir -p -- "$1" && touch -- "$1/$made_marker"
 }
 
-# remove_made FOLDER: deletes FOLDER if these scripts made it (the marker inside; .fenlow-ready is
-# the older one) or it is empty; refuses anything else.
+# remove_made FOLDER: deletes FOLDER if these scripts made it (the marker inside) or it is empty;
+# refuses anything else.
 remove_made() {
     [ -e "$1" ] || return 0
-    if [ -f "$1/$made_marker" ] || [ -f "$1/.fenlow-ready" ] || rmdir -- "$1" 2>/dev/null; then
+    if [ -f "$1/$made_marker" ] || rmdir -- "$1" 2>/dev/null; then
         rm -rf -- "$1"
     else
         echo "scripts: $1 was not made by these scripts; not deleting it" >&2

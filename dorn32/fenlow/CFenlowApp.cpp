@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 #include "Dorn32.h"
 #include "DornControls.h"
@@ -427,6 +428,9 @@ LRESULT CFenlowApp::OnTrayNotify(HWND hwnd, LPARAM lParam)
 // Installers end the copy already running by sending it this id: a new number would leave
 // upgrades over older copies waiting on a program that never quits.
 static_assert(IDM_TRAY_EXIT == 40006, "the tray menu's Exit id is fixed across releases");
+// The same installers, and the tests, find running copies by the main window's class.
+static_assert(std::string_view(DORN_DEFAULT_CLASS_NAME) == "dorncapplication",
+              "the main window's class is fixed across releases");
 
 void CFenlowApp::OnCommand(UINT id)
 {

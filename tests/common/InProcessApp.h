@@ -12,10 +12,26 @@
 
 #include "CFenlowApp.h"
 #include "Dorn32.h"
+#include "FreshProcess.h"
 #include "ProductInfo.h"
 #include "resource.h"
 
 namespace inprocess {
+
+// One application object per process, as in the program: its window class registers once. A test
+// that starts it asks this first; when an earlier test of this process has used it, the test runs
+// again in a new process of this program (its output joins this one's), and the caller skips it
+// here (`GTEST_SKIP()` in SetUp, `return` in a test body).
+inline bool RanInANewProcess()
+{
+    static bool used = false;
+    if (!used) {
+        used = true;
+        return false;
+    }
+    EXPECT_EQ(0u, freshprocess::RunCurrentTest()) << "failed in a new process; its output is above";
+    return true;
+}
 
 // Start-up as the program makes it, up to its main window, four-pane status bar and hidden popup.
 // Gtest's ASSERTs only leave this function: call it under ASSERT_NO_FATAL_FAILURE.
@@ -25,6 +41,17 @@ inline void MakeAppWindows()
     ASSERT_TRUE(g_app.Start(StartStage::Windows));
     ASSERT_NE(nullptr, g_app.m_hStatusBar);
     ASSERT_NE(nullptr, g_app.m_dlgNotify.m_hWnd);
+}
+
+// Ends what MakeAppWindows made (its windows, its keyboard hook, its tray icon) and the quit message
+// that leaves behind, so that the later tests of a whole run meet none of it.
+inline void EndApp()
+{
+    if (g_app.m_hWnd)
+        DestroyWindow(g_app.m_hWnd);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
 }
 
 // The same, then every lock icon and every popup chosen in memory, the tray icons laid out and

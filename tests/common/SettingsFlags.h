@@ -13,7 +13,7 @@ const char kParentPath[] = "SOFTWARE\\Tavrin";
 const char kKeyPath[] = "SOFTWARE\\Tavrin\\Fenlow";
 
 // Name and member of each flag, in the order of the record: the program's own table, so that a
-// new setting reaches every test. SettingsNamesTest pins the names users' settings are stored under.
+// new setting reaches every test. CSettingsTest.TheStoredNamesStayPut pins the names users' settings are stored under.
 using FlagRef = CSettings::Flag;
 inline constexpr const FlagRef (&kFlags)[CSettings::kFlagCount] = CSettings::kFlags;
 

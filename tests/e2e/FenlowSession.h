@@ -25,6 +25,13 @@ struct Fenlow
     HWND Box(int id) const { return FindChild(options, id); }
 };
 
+// A click on a button of another process: BM_CLICK works across processes, the button sends its
+// own WM_COMMAND.
+inline void Click(HWND button)
+{
+    SendTimeout(button, BM_CLICK, 0, 0);
+}
+
 class FenlowTest : public ::testing::Test
 {
 protected:

@@ -8,6 +8,10 @@ using namespace e2e;
 
 namespace {
 
+class LocksTest : public FenlowTest
+{
+};
+
 std::string PopupText(const Fenlow& f)
 {
     return GetText(FindChild(f.popup, IDC_NOTIFY_TEXT));
@@ -32,7 +36,7 @@ std::vector<bool> RefreshesAfterShowing(const std::vector<TrayCall>& calls, cons
     return refreshes;
 }
 
-TEST_F(FenlowTest, CapsLockReachesPaneTrayAndPopupAtOnce)
+TEST_F(LocksTest, CapsLockReachesPaneTrayAndPopupAtOnce)
 {
     StoreFlags({{"Init", 1}, {"CapLock", 1}, {"CapLockMsg", 1}});
     Fenlow f = Start();
@@ -97,7 +101,7 @@ TEST_F(FenlowTest, CapsLockReachesPaneTrayAndPopupAtOnce)
     EXPECT_EQ("Caps. Lock: OFF", PopupText(f));
 }
 
-TEST_F(FenlowTest, EachLockDrivesItsOwnPaneAndOnlyWatchedOnesAnnounce)
+TEST_F(LocksTest, EachLockDrivesItsOwnPaneAndOnlyWatchedOnesAnnounce)
 {
     // No icon chosen and only Num Lock watched: panes follow all three keys regardless.
     StoreFlags({{"Init", 1}, {"NumLockMsg", 1}});
@@ -143,7 +147,7 @@ TEST_F(FenlowTest, EachLockDrivesItsOwnPaneAndOnlyWatchedOnesAnnounce)
     EXPECT_EQ("   ", StatusBarText(f.status, 3));
 }
 
-TEST_F(FenlowTest, OrdinaryKeysPassThroughTheHookUnchanged)
+TEST_F(LocksTest, OrdinaryKeysPassThroughTheHookUnchanged)
 {
     StoreFlags({{"Init", 1}, {"CapLock", 1}, {"ScrLock", 1}, {"NumLock", 1}});
     Fenlow f = Start();
@@ -171,7 +175,7 @@ TEST_F(FenlowTest, OrdinaryKeysPassThroughTheHookUnchanged)
 
 // A shell that answers every tray request late holds no key: the hook hands the key over and
 // returns, and the indicators catch up once the shell answers.
-TEST_F(FenlowTest, ASlowShellHoldsNoKeyAndTheIndicatorsEndTrue)
+TEST_F(LocksTest, ASlowShellHoldsNoKeyAndTheIndicatorsEndTrue)
 {
     StoreFlags({{"Init", 1}, {"CapLock", 1}, {"ScrLock", 1}, {"NumLock", 1}});
     Fenlow f = Start();
@@ -220,7 +224,7 @@ LRESULT CALLBACK CountClicks(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 }
 
 // A click on the popup lands in the window beneath it, also one of another program.
-TEST_F(FenlowTest, AClickOnThePopupReachesTheWindowOfAnotherProgramBeneath)
+TEST_F(LocksTest, AClickOnThePopupReachesTheWindowOfAnotherProgramBeneath)
 {
     StoreFlags({{"Init", 1}, {"CapLockMsg", 1}});
     Fenlow f = Start();

@@ -16,10 +16,6 @@ flock "$lock"
 touch "$work/.fenlow-passed"
 # Read under the lock: no other run moves LINK meanwhile.
 before=$(readlink "$link" 2>/dev/null || true)
-# A folder that runs before LINK was a link left (they always wrote these files).
-if [ -e "$link" ] && [ ! -L "$link" ] && [ -f "$link/build.log" ] && [ -f "$link/build/CMakeCache.txt" ]; then
-    rm -rf -- "$link"
-fi
 ln -sfn "${work##*/}" "$work.link"
 mv -T "$work.link" "$link"
 now=$(readlink "$link")

@@ -13,10 +13,8 @@ url=https://downloads.example.org/fenlow-test
 for tool in openssl osslsigncode 7z python3; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
 done
-# WORK is a link these runs make, or a folder that runs before it was a link left: the files they
-# always wrote mark it. Anything else there is not this test's to replace.
-old_layout() { [ -f "$link/build.log" ] && [ -f "$link/build/CMakeCache.txt" ]; }
-if [ -e "$link" ] && [ ! -L "$link" ] && ! old_layout; then
+# WORK is a link these runs make: anything else there is not this test's to replace.
+if [ -e "$link" ] && [ ! -L "$link" ]; then
     echo "FAIL: $link is not this test's work folder; not replacing it"; exit 1
 fi
 keys="" work="" passed=""

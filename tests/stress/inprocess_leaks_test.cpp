@@ -12,7 +12,6 @@
 
 #include "FakeTray.h"
 #include "FenlowDriver.h"
-#include "FreshProcess.h"
 #include "Growth.h"
 #include "InProcessApp.h"
 #include "StressProbe.h"
@@ -37,21 +36,15 @@ class StressInProcess : public ::testing::Test
 protected:
     void SetUp() override
     {
-        static bool used = false;
-        if (used) {
-            // One application object per process: the case runs in a new process of its own.
-            EXPECT_EQ(0u, freshprocess::RunCurrentTest()) << "failed in a new process; its output is above";
+        if (inprocess::RanInANewProcess())
             GTEST_SKIP() << "ran in a new process of its own, above";
-        }
-        used = true;
         tray = std::make_unique<e2e::FakeTray>(e2e::TrayRecording::Lean);
         ASSERT_NO_FATAL_FAILURE(inprocess::StartWithEveryLock());
     }
 
     void TearDown() override
     {
-        if (g_app.m_hWnd)
-            DestroyWindow(g_app.m_hWnd);
+        inprocess::EndApp();
         e2e::Pump(50);
         tray.reset();
     }

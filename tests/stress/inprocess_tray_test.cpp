@@ -13,7 +13,6 @@
 
 #include "FakeTray.h"
 #include "FenlowDriver.h"
-#include "FreshProcess.h"
 #include "InProcessApp.h"
 #include "KeyHook.h"
 #include "StressProbe.h"
@@ -25,13 +24,8 @@ class StressInProcessTray : public ::testing::Test
 protected:
     void SetUp() override
     {
-        static bool used = false;
-        if (used) {
-            // One application object per process: the case runs in a new process of its own.
-            EXPECT_EQ(0u, freshprocess::RunCurrentTest()) << "failed in a new process; its output is above";
+        if (inprocess::RanInANewProcess())
             GTEST_SKIP() << "ran in a new process of its own, above";
-        }
-        used = true;
         tray = std::make_unique<e2e::FakeTray>();
         ASSERT_NO_FATAL_FAILURE(inprocess::StartWithEveryLock());
         ASSERT_EQ(3u, tray->Count());
@@ -39,8 +33,7 @@ protected:
 
     void TearDown() override
     {
-        if (g_app.m_hWnd)
-            DestroyWindow(g_app.m_hWnd);
+        inprocess::EndApp();
         e2e::Pump(50);
         tray.reset();
     }

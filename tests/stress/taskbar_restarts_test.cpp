@@ -7,6 +7,10 @@ using namespace e2e;
 
 namespace {
 
+class StressTaskbarRestarts : public StressFenlow
+{
+};
+
 const int kRestarts = 100;
 // Each restart reloads the pictures and the menu: the heap may keep a little more for its books.
 const long long kRestartMemoryAllowance = 192 * 1024;
@@ -21,7 +25,7 @@ bool WaitUntilHandled(const Fenlow& f)
     return shown;
 }
 
-TEST_F(StressFenlow, HundredTaskbarRestartsLeaveTheChosenIconsOnce)
+TEST_F(StressTaskbarRestarts, HundredTaskbarRestartsLeaveTheChosenIconsOnce)
 {
     StoreFlags({{"NumLockMsg", 1}});
     Fenlow f;

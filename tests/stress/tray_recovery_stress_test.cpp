@@ -9,10 +9,14 @@ using namespace e2e;
 
 namespace {
 
+class StressTrayRecovery : public StressFenlow
+{
+};
+
 const int kCycles = 100;
 const uint32_t kLongestPauseMs = 200;  // between faults: spread over every point of the tick
 
-TEST_F(StressFenlow, HundredTrayFaultsEndWithTheChosenIconsOnceEach)
+TEST_F(StressTrayRecovery, HundredTrayFaultsEndWithTheChosenIconsOnceEach)
 {
     // Neither Scroll Lock's icon nor the plain one may appear.
     Fenlow f;

@@ -12,6 +12,10 @@ using settings_flags::kFlags;
 
 namespace {
 
+class StressTwoInstances : public StressFenlow
+{
+};
+
 const int kRounds = 150;
 
 // The options boxes of flags 2 to 8, in flag order.
@@ -42,7 +46,7 @@ void SaveRounds(const Fenlow& f, uint64_t seed, std::vector<Flags>* saved, bool*
     *ok = true;
 }
 
-TEST_F(StressFenlow, TwoInstancesSavingTogetherLeaveEightValidValues)
+TEST_F(StressTwoInstances, TwoInstancesSavingTogetherLeaveEightValidValues)
 {
     Fenlow a = Start();
     Fenlow b = Start();

@@ -271,7 +271,7 @@ TEST_F(CDlgNotifyTest, MouseFallsThroughAndCommandsHide)
     // OK tells the owner, whatever the notification code, then hides.
     EXPECT_EQ(0, SendMessageA(popup.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0));
     ASSERT_EQ(1u, g_ownerCommands.size());
-    EXPECT_EQ(static_cast<WPARAM>(40007), g_ownerCommands[0].first);
+    EXPECT_EQ(static_cast<WPARAM>(IDM_NOTIFY_OK), g_ownerCommands[0].first);
     EXPECT_EQ(0, g_ownerCommands[0].second);
     ExpectHiddenAtOrigin();
 
@@ -286,7 +286,7 @@ TEST_F(CDlgNotifyTest, MouseFallsThroughAndCommandsHide)
     MSG enter = {popup.m_hWnd, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
     EXPECT_TRUE(DornDialog::IsModelessDialogMessage(&enter));
     ASSERT_EQ(2u, g_ownerCommands.size());
-    EXPECT_EQ(static_cast<WPARAM>(40007), g_ownerCommands[1].first);
+    EXPECT_EQ(static_cast<WPARAM>(IDM_NOTIFY_OK), g_ownerCommands[1].first);
     ExpectHiddenAtOrigin();
     popup.Show("Caps. Lock: ON");
     MSG escape = {popup.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
@@ -404,10 +404,11 @@ struct Density
 };
 const Density kDensities[] = {{120, -27}, {144, -32}, {168, -37}, {192, -43}};
 
-TEST(PopupDpiTest, FontHeightIsSixteenPointsAtEveryDensity)
+TEST_F(CDlgNotifyTest, FontHeightIsSixteenPointsAtEveryDensity)
 {
     if (density::IsChild()) {
-        // The child: the system reports the density it was started for, and the popup follows it.
+        // The child: the system reports the density it was started for, and the popup the fixture
+        // made there follows it.
         const int dpi = density::RequestedDpi();
         ASSERT_EQ(dpi, density::ScreenDpi());
         const Density* expected = nullptr;
@@ -415,14 +416,10 @@ TEST(PopupDpiTest, FontHeightIsSixteenPointsAtEveryDensity)
             if (row.dpi == dpi)
                 expected = &row;
         ASSERT_NE(nullptr, expected) << dpi << " dpi is not in the table";
-        int countdown = 0;
-        CDlgNotify popup(countdown);
-        ASSERT_TRUE(popup.CreateModeless(GetModuleHandleA(nullptr), nullptr, SW_HIDE));
         LOGFONTA font = {};
         ASSERT_TRUE(GetObjectA(g_popupFont, sizeof(font), &font));
         EXPECT_EQ(expected->height, font.lfHeight) << "at " << dpi << " dpi";
         EXPECT_EQ(FW_BOLD, font.lfWeight);
-        DestroyWindow(popup.m_hWnd);
         return;
     }
     for (const Density& row : kDensities)

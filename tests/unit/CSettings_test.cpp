@@ -15,18 +15,6 @@ using namespace settings_flags;
 
 namespace {
 
-// Users' stored settings are found by these names, in this key: written out, so that renaming one
-// in the program fails here.
-TEST(SettingsNamesTest, TheStoredNamesStayPut)
-{
-    const char* const stored[] = {"Init",    "Tray",       "CapLock",    "ScrLock",
-                                  "NumLock", "CapLockMsg", "ScrLockMsg", "NumLockMsg"};
-    ASSERT_EQ(std::size(stored), std::size(kFlags));
-    for (size_t i = 0; i < std::size(stored); ++i)
-        EXPECT_STREQ(stored[i], kFlags[i].name);
-    EXPECT_STREQ(kKeyPath, CSettings::kKeyPath);
-}
-
 bool KeyExists(const char* path)
 {
     HKEY key;
@@ -87,6 +75,18 @@ protected:
     void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKeyPath); }
     void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKeyPath); }
 };
+
+// Users' stored settings are found by these names, in this key: written out, so that renaming one
+// in the program fails here.
+TEST_F(CSettingsTest, TheStoredNamesStayPut)
+{
+    const char* const stored[] = {"Init",    "Tray",       "CapLock",    "ScrLock",
+                                  "NumLock", "CapLockMsg", "ScrLockMsg", "NumLockMsg"};
+    ASSERT_EQ(std::size(stored), std::size(kFlags));
+    for (size_t i = 0; i < std::size(stored); ++i)
+        EXPECT_STREQ(stored[i], kFlags[i].name);
+    EXPECT_STREQ(kKeyPath, CSettings::kKeyPath);
+}
 
 TEST_F(CSettingsTest, ConstructionValuesAndLoadWithoutKey)
 {

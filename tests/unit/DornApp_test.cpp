@@ -13,8 +13,7 @@ using namespace Dorn32::Windows;
 
 namespace {
 
-// Written out, not taken from DornApp.h: running copies of every release are found by this name.
-const char kDefaultClassName[] = "dorncapplication";
+const char kDefaultClassName[] = DORN_DEFAULT_CLASS_NAME;
 
 // A main window that records what its window procedure saw.
 class RecordingApp : public DornApp
@@ -139,6 +138,8 @@ TEST_F(DornAppTest, DefaultClassNameAndPresetIconAreKept)
     GetClassNameA(app.m_hWnd, cls, sizeof(cls));
     EXPECT_STREQ(kDefaultClassName, cls);
     DestroyWindow(app.m_hWnd);
+    // The application's own class: the in-process tests of the application register it next.
+    UnregisterClassA(kDefaultClassName, g_hInstance);
 }
 
 TEST_F(DornAppTest, LayoutPutsClientBetweenToolBarAndStatusBar)
@@ -252,9 +253,8 @@ TEST_F(DornAppTest, TranslatedAcceleratorIsNeitherOfferedNorDispatched)
 
 // The window class's small icon is the icon's own frame of the small-icon size (the caption's and
 // the taskbar's picture), not the large one shrunk.
-TEST(DornAppIconTest, TheSmallClassIconIsTheSmallFrame)
+TEST_F(DornAppTest, TheSmallClassIconIsTheSmallFrame)
 {
-    g_hInstance = GetModuleHandleA(nullptr);
     RecordingApp app("DornAppSmallIcon");
     app.m_iconName = MAKEINTRESOURCEA(IDI_FENLOW);
     ASSERT_NE(0, app.RegisterWindowClass());

@@ -1,11 +1,10 @@
-// The lock-state monitor of the real application object, driven through this thread's key state
-// and its refresh timer, and the tray menu it opens.
+// The real application object in this process: its lock-state monitor, driven through this thread's
+// key state, the hook and its refresh timer, and the tray menu it opens.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "FreshProcess.h"
 #include "InProcessApp.h"
 
 using namespace Dorn32::Windows;
@@ -15,18 +14,8 @@ using inprocess::SetToggle;
 
 namespace {
 
-// Made once per process, as the application object is.
-bool g_appReady = false;
+// Start-up's refresh has run in this process.
 bool g_refreshed = false;
-
-void MakeAppWindows()
-{
-    if (g_appReady)
-        return;
-    ASSERT_NO_FATAL_FAILURE(inprocess::MakeAppWindows());
-    inprocess::RecordPopupTexts();
-    g_appReady = true;
-}
 
 void SetLocks(bool caps, bool scroll, bool num)
 {
@@ -56,14 +45,17 @@ bool PopupVisible()
 
 using Texts = std::vector<std::string>;
 
-class LockMonitorTest : public ::testing::Test
+class CFenlowAppTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        MakeAppWindows();
-        ASSERT_TRUE(g_appReady);
+        if (inprocess::RanInANewProcess())
+            GTEST_SKIP() << "ran in a new process of its own, above";
+        ASSERT_NO_FATAL_FAILURE(inprocess::MakeAppWindows());
+        inprocess::RecordPopupTexts();
     }
+    void TearDown() override { inprocess::EndApp(); }
 
     // Start-up's first refresh (through LoadTrayResources) with the given locks, then a clean slate.
     void StartWith(bool caps, bool scroll, bool num)
@@ -80,13 +72,8 @@ protected:
     }
 };
 
-TEST_F(LockMonitorTest, StartUpStateIsNotAnnouncedLaterChangesAre)
+TEST_F(CFenlowAppTest, StartUpStateIsNotAnnouncedLaterChangesAre)
 {
-    if (g_refreshed) {
-        // This process's monitor has refreshed already: the case needs one that has not.
-        EXPECT_EQ(0u, freshprocess::RunCurrentTest()) << "failed in a new process; its output is above";
-        return;
-    }
     SetNotify(1, 1, 1);
     SetLocks(true, true, true);
     g_app.LoadTrayResources();
@@ -125,7 +112,7 @@ TEST_F(LockMonitorTest, StartUpStateIsNotAnnouncedLaterChangesAre)
     EXPECT_EQ((Texts{"Caps. Lock: OFF", "Caps. Lock: ON"}), g_popupTexts);
 }
 
-TEST_F(LockMonitorTest, WithTheFlagOffOnlyTheIndicatorsChange)
+TEST_F(CFenlowAppTest, WithTheFlagOffOnlyTheIndicatorsChange)
 {
     StartWith(false, false, false);
     SetNotify(0, 1, 1);
@@ -174,7 +161,7 @@ TEST_F(LockMonitorTest, WithTheFlagOffOnlyTheIndicatorsChange)
     EXPECT_EQ("Num. Lock: OFF", PopupText());
 }
 
-TEST_F(LockMonitorTest, KeyWithoutTrayIconStillDrivesPaneAndPopup)
+TEST_F(CFenlowAppTest, KeyWithoutTrayIconStillDrivesPaneAndPopup)
 {
     StartWith(false, false, false);
     g_app.m_settings.CapLock = 0;
@@ -194,7 +181,7 @@ TEST_F(LockMonitorTest, KeyWithoutTrayIconStillDrivesPaneAndPopup)
     EXPECT_EQ(g_app.m_iconCapsOn, g_app.m_trayCaps.hIcon);
 }
 
-TEST_F(LockMonitorTest, SeveralChangesInOneRefreshAnnounceInCapsScrollNumOrder)
+TEST_F(CFenlowAppTest, SeveralChangesInOneRefreshAnnounceInCapsScrollNumOrder)
 {
     StartWith(false, false, false);
     SetNotify(1, 1, 1);
@@ -232,7 +219,7 @@ TEST_F(LockMonitorTest, SeveralChangesInOneRefreshAnnounceInCapsScrollNumOrder)
     EXPECT_TRUE(g_popupTexts.empty());
 }
 
-TEST_F(LockMonitorTest, PopupHidesOnTheThirdTickAfterTheLastShow)
+TEST_F(CFenlowAppTest, PopupHidesOnTheThirdTickAfterTheLastShow)
 {
     StartWith(false, false, false);
     SetNotify(1, 1, 1);
@@ -287,7 +274,7 @@ TEST_F(LockMonitorTest, PopupHidesOnTheThirdTickAfterTheLastShow)
 
 // The hook only asks for a refresh and returns: nothing is shown until the program's loop runs the
 // message it posted, and a burst of lock-key events brings one refresh.
-TEST_F(LockMonitorTest, HookHandsLockKeysToTheLoopAndPassesEveryEventOn)
+TEST_F(CFenlowAppTest, HookHandsLockKeysToTheLoopAndPassesEveryEventOn)
 {
     EXPECT_NE(nullptr, g_app.m_hook) << "WM_CREATE installs the keyboard hook";
     StartWith(false, false, false);
@@ -364,9 +351,8 @@ bool HandleNextRefreshTick(DWORD ms)
     return false;
 }
 
-TEST(TimerPathTest, AStateChangedWithoutAKeyEventReachesThePaneAndPopupAtTheNextTick)
+TEST_F(CFenlowAppTest, AStateChangedWithoutAKeyEventReachesThePaneAndPopupAtTheNextTick)
 {
-    ASSERT_NO_FATAL_FAILURE(inprocess::MakeAppWindows());
     g_app.m_settings.CapLockMsg = 1;
     SetToggle(VK_CAPITAL, false);
     g_app.RefreshLockStates();  // the start-up refresh: records, announces nothing
@@ -391,9 +377,8 @@ void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD)
     EndMenu();
 }
 
-TEST(TrayMenuTest, AMessageWaitsInTheQueueWhenTheMenuHasClosed)
+TEST_F(CFenlowAppTest, TheTrayMenuLeavesAMessageWaitingInTheQueueWhenItHasClosed)
 {
-    ASSERT_NO_FATAL_FAILURE(inprocess::MakeAppWindows());
     g_app.LoadTrayResources();
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))

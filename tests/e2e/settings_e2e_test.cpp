@@ -1,9 +1,34 @@
-// The real fenlow.exe: its main window, first-run rule, exit confirmation and independent instances.
+// The real fenlow.exe's settings window: the first-run rule, a hidden start, the options' OK and
+// Cancel, the exit confirmation and independent instances.
 #include "FenlowSession.h"
+
+#include <iterator>
+
+#include "SettingsFlags.h"
 
 using namespace e2e;
 
 namespace {
+
+class SettingsTest : public FenlowTest
+{
+};
+
+// name -> byte for a key that must hold exactly the eight one-byte REG_BINARY values.
+std::map<std::string, uint8_t> StoredFlags(const RegistryFixture& registry)
+{
+    std::map<std::string, uint8_t> flags;
+    for (const RegValue& value : registry.ReadAll()) {
+        EXPECT_EQ(static_cast<DWORD>(REG_BINARY), value.type) << value.name;
+        EXPECT_EQ(1u, value.data.size()) << value.name;
+        if (!value.data.empty())
+            flags[value.name] = value.data[0];
+    }
+    EXPECT_EQ(std::size(settings_flags::kFlags), flags.size());
+    for (const settings_flags::FlagRef& flag : settings_flags::kFlags)
+        EXPECT_EQ(1u, flags.count(flag.name)) << flag.name;
+    return flags;
+}
 
 // The exit confirmation of process pid, once it is on screen.
 HWND WaitForMessageBox(DWORD pid)
@@ -30,7 +55,7 @@ std::wstring WideTextOfChildren(HWND parent)
     return all;
 }
 
-TEST_F(FenlowTest, FirstRunShowsTheSettingsWindowAndWritesNothing)
+TEST_F(SettingsTest, FirstRunShowsTheSettingsWindowAndWritesNothing)
 {
     Fenlow f = Start();
     ASSERT_TRUE(f.main);
@@ -90,7 +115,7 @@ TEST_F(FenlowTest, FirstRunShowsTheSettingsWindowAndWritesNothing)
     EXPECT_FALSE(registry.KeyExists());
 }
 
-TEST_F(FenlowTest, StoredInitStartsHiddenWithTheChosenIcons)
+TEST_F(SettingsTest, StoredInitStartsHiddenWithTheChosenIcons)
 {
     StoreFlags({{"Init", 1}, {"CapLock", 1}, {"NumLock", 0x02}});
     Fenlow f = Start();
@@ -104,7 +129,7 @@ TEST_F(FenlowTest, StoredInitStartsHiddenWithTheChosenIcons)
     EXPECT_EQ(BST_UNCHECKED, CheckState(f.Box(IDC_ICON_SCROLL)));
 }
 
-TEST_F(FenlowTest, ClosingAsksFirstAndYesEndsWithCodeZero)
+TEST_F(SettingsTest, ClosingAsksFirstAndYesEndsWithCodeZero)
 {
     Fenlow f = Start();
     ASSERT_TRUE(f.main);
@@ -138,7 +163,7 @@ TEST_F(FenlowTest, ClosingAsksFirstAndYesEndsWithCodeZero)
     EXPECT_FALSE(registry.KeyExists());
 }
 
-TEST_F(FenlowTest, SecondInstanceRunsIndependently)
+TEST_F(SettingsTest, SecondInstanceRunsIndependently)
 {
     StoreFlags({{"Init", 1}, {"ScrLock", 1}});
     Fenlow first = Start();
@@ -157,6 +182,93 @@ TEST_F(FenlowTest, SecondInstanceRunsIndependently)
     Pump(300);
     EXPECT_TRUE(second.process.Running());
     EXPECT_EQ(std::vector<UINT>{2}, TrayIdsOf(second.process.Pid()));
+}
+
+TEST_F(SettingsTest, OptionsOkAppliesSavesAndRelaysTheIcons)
+{
+    Fenlow f = Start();
+    ASSERT_TRUE(f.options);
+    DWORD pid = f.process.Pid();
+    ASSERT_EQ(std::vector<UINT>{0}, TrayIdsOf(pid));
+    // Locks change only after the start: Wine gives a new process a blank key state.
+    ASSERT_TRUE(SetLock(VK_NUMLOCK, true));
+    EXPECT_TRUE(WaitUntil([&] { return StatusBarText(f.status, 3) == "NUM"; }));
+
+    Click(f.Box(IDC_ICON_NUM));
+    EXPECT_EQ(BST_CHECKED, CheckState(f.Box(IDC_ICON_NUM)));
+    Click(f.Box(IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return TrayIdsOf(pid) == std::vector<UINT>{3}; }));
+    // The refresh after the layout gives the new icon the current state at once.
+    TrayIcon num = *tray->FindByPid(pid, 3);
+    EXPECT_EQ("Nunlock: ON", num.tip);
+    EXPECT_TRUE(IconMatchesResource(num, FenlowPath(), IDI_NUMLOCK_ON));
+    EXPECT_FALSE(IsWindowVisible(f.main));
+    std::map<std::string, uint8_t> stored = StoredFlags(registry);
+    EXPECT_EQ(1, stored["Init"]);
+    EXPECT_EQ(1, stored["NumLock"]);
+    EXPECT_EQ(0, stored["CapLock"]);
+    EXPECT_EQ(0, stored["ScrLock"]);
+    EXPECT_EQ(0, stored["Tray"]);
+
+    // Unchecking every icon box brings the plain icon back alone.
+    PostMessageW(f.main, WM_COMMAND, IDM_TRAY_SHOW, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.main) != FALSE; }));
+    Click(f.Box(IDC_ICON_NUM));
+    Click(f.Box(IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return TrayIdsOf(pid) == std::vector<UINT>{0}; }));
+    EXPECT_EQ("Fenlow", tray->FindByPid(pid, 0)->tip);
+    EXPECT_EQ(0, StoredFlags(registry)["NumLock"]);
+}
+
+TEST_F(SettingsTest, OkWithoutChangeStillWritesAllEightAndKeepsTray)
+{
+    StoreFlags({{"Tray", 1}, {"CapLockMsg", 0x7f}});
+    Fenlow f = Start();
+    ASSERT_TRUE(f.options);
+    EXPECT_TRUE(IsWindowVisible(f.main));  // Init missing: shown
+    EXPECT_TRUE(WaitUntil([&] { return FocusOfThreadOf(f.main) == f.Box(IDOK); })) << "the keys go to the dialog";
+    Click(f.Box(IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return registry.ReadAll().size() == std::size(settings_flags::kFlags); }));
+    std::map<std::string, uint8_t> stored = StoredFlags(registry);
+    EXPECT_EQ(1, stored["Init"]);
+    EXPECT_EQ(1, stored["Tray"]);  // the hidden box carries it through
+    EXPECT_EQ(1, stored["CapLockMsg"]);
+    EXPECT_FALSE(IsWindowVisible(f.main));
+}
+
+TEST_F(SettingsTest, CancelAndEscRevertTheBoxesAndWriteNothing)
+{
+    Fenlow f = Start();
+    ASSERT_TRUE(f.options);
+
+    Click(f.Box(IDC_ICON_CAPS));
+    Click(f.Box(IDC_MSG_NUM));
+    Click(f.Box(IDCANCEL));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(f.main); }));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(f.Box(IDC_ICON_CAPS)));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(f.Box(IDC_MSG_NUM)));
+
+    // Esc goes through the pump's dialog handling, as a key press in the dialog would.
+    PostMessageW(f.main, WM_COMMAND, IDM_TRAY_SHOW, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.main) != FALSE; }));
+    Click(f.Box(IDC_ICON_SCROLL));
+    PostMessageW(f.Box(IDC_ICON_SCROLL), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(f.main); }));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(f.Box(IDC_ICON_SCROLL)));
+    Pump(300);
+    EXPECT_FALSE(registry.KeyExists());
+    EXPECT_EQ(std::vector<UINT>{0}, TrayIdsOf(f.process.Pid()));
+
+    // Enter presses the default button, OK.
+    PostMessageW(f.main, WM_COMMAND, IDM_TRAY_SHOW, 0);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(f.main) != FALSE; }));
+    Click(f.Box(IDC_ICON_SCROLL));
+    PostMessageW(f.Box(IDC_ICON_SCROLL), WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitUntil([&] { return registry.ReadAll().size() == std::size(settings_flags::kFlags); }));
+    EXPECT_EQ(1, StoredFlags(registry)["ScrLock"]);
+    // The save comes before the tray layout: the icons may still be on their way.
+    EXPECT_TRUE(WaitUntil([&] { return TrayIdsOf(f.process.Pid()) == std::vector<UINT>{2}; }));
+    EXPECT_EQ(std::vector<UINT>{2}, TrayIdsOf(f.process.Pid()));
 }
 
 }  // namespace

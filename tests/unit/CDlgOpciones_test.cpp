@@ -1,5 +1,5 @@
-// The settings window from the keyboard: the focus the main window is given lands on a control of
-// the options dialog, and keys sent there reach the dialog through the program's own pump.
+// The options dialog in the settings window, from the keyboard: the focus the main window is given
+// lands on one of its controls, and keys sent there reach it through the program's own pump.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -44,17 +44,23 @@ void Press(UINT msg, WPARAM key, LPARAM lParam)
     g_app.Run();
 }
 
-class SettingsKeysTest : public ::testing::Test
+class CDlgOpcionesTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
+        if (inprocess::RanInANewProcess())
+            GTEST_SKIP() << "ran in a new process of its own, above";
         RegDeleteTreeA(HKEY_CURRENT_USER, kKeyPath);
         ASSERT_NO_FATAL_FAILURE(inprocess::MakeAppWindows());
         g_app.m_settings.Load();  // nothing stored: every box unticked, as on a first run
         g_app.LoadTrayResources();
     }
-    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKeyPath); }
+    void TearDown() override
+    {
+        inprocess::EndApp();
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKeyPath);
+    }
 
     // The window as the tray shows it, with nothing ticked and the focus left on `id` last time.
     void ShowWithFocusLeftOn(int id)
@@ -66,7 +72,7 @@ protected:
     }
 };
 
-TEST_F(SettingsKeysTest, TheMainWindowHandsTheFocusToTheDialogAndGetsItBackWhereItWasLeft)
+TEST_F(CDlgOpcionesTest, TheMainWindowHandsTheFocusToTheDialogAndGetsItBackWhereItWasLeft)
 {
     g_app.ShowWindow(SW_SHOWNORMAL);
     SetFocus(g_app.m_hWnd);
@@ -89,7 +95,7 @@ TEST_F(SettingsKeysTest, TheMainWindowHandsTheFocusToTheDialogAndGetsItBackWhere
 }
 
 // Started hidden, as from the second start on: the first showing puts the focus on Ok by itself.
-TEST_F(SettingsKeysTest, ShownAfterAHiddenStartTheFocusIsOnOk)
+TEST_F(CDlgOpcionesTest, ShownAfterAHiddenStartTheFocusIsOnOk)
 {
     ASSERT_FALSE(IsChild(g_app.m_dlgOpciones.m_hWnd, GetFocus())) << "hidden";
     g_app.ShowWindow(SW_SHOWNORMAL);
@@ -98,7 +104,7 @@ TEST_F(SettingsKeysTest, ShownAfterAHiddenStartTheFocusIsOnOk)
 
 // Hidden (by Cancel, say) or minimised, the window keeps the focus itself whatever activates it,
 // and hands it back to the box left last once it is shown again.
-TEST_F(SettingsKeysTest, AHiddenOrMinimisedWindowKeepsTheFocusFromTheDialog)
+TEST_F(CDlgOpcionesTest, AHiddenOrMinimisedWindowKeepsTheFocusFromTheDialog)
 {
     struct Case
     {
@@ -125,7 +131,7 @@ TEST_F(SettingsKeysTest, AHiddenOrMinimisedWindowKeepsTheFocusFromTheDialog)
     }
 }
 
-TEST_F(SettingsKeysTest, EscEnterTabAndAltLettersWork)
+TEST_F(CDlgOpcionesTest, EscEnterTabAndAltLettersWork)
 {
     const LPARAM kAltDown = 1 << 29;  // the context bit: Alt is held
     struct Case
@@ -211,7 +217,7 @@ LRESULT CALLBACK CloseMessageBoxes(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-TEST_F(SettingsKeysTest, EnterSaysWhenTheSettingsCouldNotBeStoredAndKeepsThemForTheSession)
+TEST_F(CDlgOpcionesTest, EnterSaysWhenTheSettingsCouldNotBeStoredAndKeepsThemForTheSession)
 {
     HHOOK hook = SetWindowsHookExA(WH_CBT, CloseMessageBoxes, nullptr, GetCurrentThreadId());
     ASSERT_NE(nullptr, hook);
